@@ -1,0 +1,500 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "headless_runtime.h"
+
+#include "runtime/conversions.h"
+#include "runtime/profile_text.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+namespace pelindra::headless {
+namespace {
+
+std::string join(std::string_view window, std::string_view control)
+{
+    std::string out(window);
+    if (!control.empty())
+        out.append(".").append(control);
+    return out;
+}
+
+std::string directoryOf(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string(".") : std::string(path.substr(0, slash));
+}
+
+} // namespace
+
+HeadlessRuntime::HeadlessRuntime() = default;
+HeadlessRuntime::~HeadlessRuntime() = default;
+
+void HeadlessRuntime::record(std::string line)
+{
+    calls_.push_back(std::move(line));
+}
+
+std::string HeadlessRuntime::describe(const PropertyValue& value)
+{
+    if (const auto* text = std::get_if<std::string>(&value))
+        return "\"" + *text + "\"";
+    return std::to_string(std::get<std::int32_t>(value));
+}
+
+std::vector<std::string> HeadlessRuntime::callsStartingWith(std::string_view prefix) const
+{
+    std::vector<std::string> out;
+    for (const auto& line : calls_)
+        if (std::string_view(line).starts_with(prefix))
+            out.push_back(line);
+    return out;
+}
+
+void HeadlessRuntime::DefineWindow(WindowDefinition definition)
+{
+    if (definition.layout == nullptr)
+        throw std::logic_error("a window needs a layout");
+    for (const auto& binding : definition.bindings)
+        if (!binding.control.empty() && layout::find(*definition.layout, binding.control) == nullptr)
+            throw std::logic_error("binding to an unknown control " + std::string(binding.control));
+    const std::string name(definition.layout->name);
+    definitions_[name] = std::move(definition);
+}
+
+const WindowDefinition& HeadlessRuntime::definition(std::string_view window) const
+{
+    const auto it = definitions_.find(window);
+    if (it == definitions_.end())
+        throw std::logic_error("no window is called " + std::string(window));
+    return it->second;
+}
+
+const layout::Window* HeadlessRuntime::layoutOf(std::string_view window) const
+{
+    return definition(window).layout;
+}
+
+HeadlessRuntime::WindowState* HeadlessRuntime::open(std::string_view window)
+{
+    definition(window);
+    const auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+const HeadlessRuntime::WindowState* HeadlessRuntime::open(std::string_view window) const
+{
+    definition(window);
+    const auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+HeadlessRuntime::ControlState& HeadlessRuntime::control(WindowState& window, std::string_view name)
+{
+    const auto it = window.controls.find(name);
+    if (it == window.controls.end())
+        throw std::logic_error("no control is called " + std::string(name));
+    return it->second;
+}
+
+const HeadlessRuntime::ControlState& HeadlessRuntime::control(const WindowState& window,
+                                                              std::string_view name) const
+{
+    const auto it = window.controls.find(name);
+    if (it == window.controls.end())
+        throw std::logic_error("no control is called " + std::string(name));
+    return it->second;
+}
+
+void HeadlessRuntime::build(std::string_view window)
+{
+    const auto& def = definition(window);
+    windows_.erase(std::string(window));
+    WindowState state;
+    state.definition = &def;
+    state.visible = false;
+    state.caption = std::string(def.layout->caption);
+    state.serial = nextSerial_++;
+    for (const auto& c : def.layout->controls) {
+        ControlState cs;
+        cs.layout = &c;
+        cs.visible = c.visible;
+        cs.caption = std::string(c.text);
+        cs.colour = c.colour;
+        cs.top = c.geometry.top;
+        cs.interval = c.interval;
+        cs.due = now_ + c.interval;
+        state.controls.emplace(std::string(c.name), std::move(cs));
+    }
+    windows_.emplace(std::string(window), std::move(state));
+}
+
+bool HeadlessRuntime::raise(std::string_view window, std::string_view control, Event event)
+{
+    const auto& def = definition(window);
+    for (const auto& binding : def.bindings) {
+        if (binding.control == control && binding.event == event) {
+            record(std::string(eventName(event)) + " " + join(window, control));
+            binding.handler();
+            return true;
+        }
+    }
+    return false;
+}
+
+void HeadlessRuntime::OpenStartWindow(std::string_view window)
+{
+    record("OpenStartWindow " + std::string(window));
+    build(window);
+    raise(window, "", Event::Created);
+    if (auto* w = open(window)) {
+        w->visible = true;
+        record("shown " + std::string(window));
+    }
+}
+
+void HeadlessRuntime::RunMessageLoop()
+{
+    record("RunMessageLoop");
+    if (loopDriver_ && !exited())
+        loopDriver_();
+}
+
+void HeadlessRuntime::RegisterCleanup(std::function<void()> routine)
+{
+    record("RegisterCleanup");
+    cleanup_ = std::move(routine);
+}
+
+void HeadlessRuntime::ExitProgram(int code)
+{
+    record("ExitProgram " + std::to_string(code));
+    if (exited())
+        return;
+    if (cleanup_) {
+        ++cleanupRuns_;
+        cleanup_();
+    }
+    exitCode_ = code;
+}
+
+void HeadlessRuntime::LoadWindow(std::string_view window, bool modal)
+{
+    record("LoadWindow " + std::string(window) + (modal ? " modal" : ""));
+    build(window);
+    const auto serial = open(window)->serial;
+    raise(window, "", Event::Created);
+    auto* w = open(window);
+    if (w == nullptr || w->serial != serial)
+        return; // its own Created handler closed it
+    if (!modal) {
+        w->visible = definition(window).layout->visible;
+        return;
+    }
+    w->visible = true;
+    record("shown " + std::string(window));
+    modals_.emplace_back(window);
+    if (!modalDriver_)
+        throw std::logic_error("a modal window opened with no modal driver set");
+    modalDriver_(window);
+    const auto* after = open(window);
+    const bool stillOpen = after != nullptr && after->serial == serial;
+    modals_.erase(std::find(modals_.begin(), modals_.end(), std::string(window)));
+    if (stillOpen && !exited())
+        throw std::logic_error("the modal driver left " + std::string(window) + " open");
+}
+
+void HeadlessRuntime::CloseWindow(std::string_view window)
+{
+    record("CloseWindow " + std::string(window));
+    definition(window);
+    windows_.erase(std::string(window));
+}
+
+void HeadlessRuntime::SetProperty(std::string_view window, std::string_view controlName, Property property,
+                                  const PropertyValue& value)
+{
+    record("Set " + join(window, controlName) + "." + std::string(propertyName(property)) + " " +
+           describe(value));
+    auto* w = open(window);
+    if (w == nullptr)
+        return;
+    if (controlName.empty()) {
+        if (!layout::windowHasProperty(property))
+            throw std::logic_error("a window has no " + std::string(propertyName(property)));
+        if (property == Property::Visible)
+            w->visible = integerOf(value) != 0;
+        else
+            w->caption = textOf(value);
+        return;
+    }
+    auto& c = control(*w, controlName);
+    if (!layout::hasProperty(c.layout->type, property))
+        throw std::logic_error(std::string(controlName) + " has no " + std::string(propertyName(property)));
+    switch (property) {
+    case Property::Visible:
+        c.visible = integerOf(value) != 0;
+        break;
+    case Property::Caption:
+        c.caption = textOf(value);
+        break;
+    case Property::TextColour:
+        c.colour = integerOf(value);
+        break;
+    case Property::Top:
+        c.top = integerOf(value);
+        break;
+    case Property::Interval:
+        c.interval = std::max(0, integerOf(value));
+        c.due = now_ + c.interval;
+        break;
+    }
+}
+
+PropertyValue HeadlessRuntime::GetProperty(std::string_view window, std::string_view controlName,
+                                           Property property)
+{
+    record("Get " + join(window, controlName) + "." + std::string(propertyName(property)));
+    if (open(window) == nullptr)
+        return property == Property::Caption ? PropertyValue{std::string{}} : PropertyValue{0};
+    return peek(window, controlName, property);
+}
+
+PropertyValue HeadlessRuntime::peek(std::string_view window, std::string_view controlName,
+                                    Property property) const
+{
+    const auto* w = open(window);
+    if (w == nullptr)
+        throw std::logic_error(std::string(window) + " is not open");
+    if (controlName.empty()) {
+        if (!layout::windowHasProperty(property))
+            throw std::logic_error("a window has no " + std::string(propertyName(property)));
+        if (property == Property::Visible)
+            return std::int32_t{w->visible ? 1 : 0};
+        return w->caption;
+    }
+    const auto& c = control(*w, controlName);
+    if (!layout::hasProperty(c.layout->type, property))
+        throw std::logic_error(std::string(controlName) + " has no " + std::string(propertyName(property)));
+    switch (property) {
+    case Property::Visible:
+        return std::int32_t{c.visible ? 1 : 0};
+    case Property::Caption:
+        return c.caption;
+    case Property::TextColour:
+        return c.colour;
+    case Property::Top:
+        return c.top;
+    case Property::Interval:
+        return c.interval;
+    }
+    return 0;
+}
+
+std::int32_t HeadlessRuntime::peekInteger(std::string_view window, std::string_view control,
+                                          Property property) const
+{
+    return integerOf(peek(window, control, property));
+}
+
+std::string HeadlessRuntime::peekText(std::string_view window, std::string_view control,
+                                      Property property) const
+{
+    return textOf(peek(window, control, property));
+}
+
+std::string HeadlessRuntime::GetProgramDirectory()
+{
+    record("GetProgramDirectory");
+    return programDirectory;
+}
+
+std::string HeadlessRuntime::GetUserDataDirectory()
+{
+    record("GetUserDataDirectory");
+    return userDataDirectory;
+}
+
+bool HeadlessRuntime::FileExists(std::string_view path)
+{
+    record("FileExists " + std::string(path));
+    return files.contains(path) || directories.contains(path);
+}
+
+bool HeadlessRuntime::CanWriteFile(std::string_view path)
+{
+    record("CanWriteFile " + std::string(path));
+    return !directories.contains(path) && !unwritableDirectories.contains(directoryOf(path));
+}
+
+std::string HeadlessRuntime::ReadConfigItem(std::string_view file, std::string_view section,
+                                            std::string_view item)
+{
+    record("ReadConfigItem " + std::string(file) + " " + std::string(section) + " " + std::string(item));
+    const auto it = files.find(file);
+    if (it == files.end())
+        return {};
+    return profile::read(it->second, section, item).value_or(std::string{});
+}
+
+void HeadlessRuntime::WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
+                                      std::string_view value)
+{
+    record("WriteConfigItem " + std::string(file) + " " + std::string(section) + " " + std::string(item) +
+           " \"" + std::string(value) + "\"");
+    if (directories.contains(file) || unwritableDirectories.contains(directoryOf(file)))
+        return;
+    auto& contents = files[std::string(file)];
+    contents = profile::write(contents, section, item, value);
+}
+
+std::string HeadlessRuntime::ToText(std::int32_t number)
+{
+    record("ToText " + std::to_string(number));
+    return toText(number);
+}
+
+std::int32_t HeadlessRuntime::ToInteger(std::string_view text)
+{
+    record("ToInteger \"" + std::string(text) + "\"");
+    return toInteger(text);
+}
+
+void HeadlessRuntime::SeedRandom()
+{
+    record("SeedRandom");
+}
+
+std::int32_t HeadlessRuntime::RandomInt(std::int32_t min, std::int32_t max)
+{
+    std::int32_t value = 0;
+    if (!randomScript_.empty()) {
+        value = randomScript_.front();
+        randomScript_.pop_front();
+        if (value < min || value > max)
+            throw std::logic_error("scripted random value " + std::to_string(value) + " lies outside " +
+                                   std::to_string(min) + ".." + std::to_string(max));
+    } else if (randomFallback_) {
+        value = randomFallback_(min, max);
+    } else {
+        throw std::logic_error("the random script is used up");
+    }
+    record("RandomInt " + std::to_string(min) + " " + std::to_string(max) + " -> " + std::to_string(value));
+    return value;
+}
+
+void HeadlessRuntime::scriptRandom(std::vector<std::int32_t> values)
+{
+    randomScript_.insert(randomScript_.end(), values.begin(), values.end());
+}
+
+void HeadlessRuntime::setRandomFallback(std::function<std::int32_t(std::int32_t, std::int32_t)> draw)
+{
+    randomFallback_ = std::move(draw);
+}
+
+void HeadlessRuntime::setModalDriver(std::function<void(std::string_view)> driver)
+{
+    modalDriver_ = std::move(driver);
+}
+
+void HeadlessRuntime::setLoopDriver(std::function<void()> driver)
+{
+    loopDriver_ = std::move(driver);
+}
+
+bool HeadlessRuntime::blocked(std::string_view window) const
+{
+    return !modals_.empty() && modals_.back() != window;
+}
+
+bool HeadlessRuntime::isOpen(std::string_view window) const
+{
+    return open(window) != nullptr;
+}
+
+bool HeadlessRuntime::isShown(std::string_view window) const
+{
+    const auto* w = open(window);
+    return w != nullptr && w->visible;
+}
+
+bool HeadlessRuntime::isShown(std::string_view window, std::string_view controlName) const
+{
+    const auto* w = open(window);
+    if (w == nullptr || !w->visible)
+        return false;
+    for (std::string_view name = controlName; !name.empty();) {
+        const auto& c = control(*w, name);
+        if (!c.visible)
+            return false;
+        name = c.layout->parent;
+    }
+    return true;
+}
+
+std::vector<std::string> HeadlessRuntime::openWindows() const
+{
+    std::vector<std::string> out;
+    for (const auto& [name, state] : windows_)
+        out.push_back(name);
+    return out;
+}
+
+bool HeadlessRuntime::click(std::string_view window, std::string_view controlName)
+{
+    if (exited() || blocked(window) || !isShown(window, controlName))
+        return false;
+    return raise(window, controlName, Event::Clicked);
+}
+
+bool HeadlessRuntime::closeByUser(std::string_view window)
+{
+    if (exited() || blocked(window) || !isShown(window))
+        return false;
+    if (!raise(window, "", Event::Closed))
+        CloseWindow(window);
+    return true;
+}
+
+void HeadlessRuntime::advance(std::int64_t milliseconds)
+{
+    const auto end = now_ + milliseconds;
+    while (!exited()) {
+        // The earliest tick due by the end, among all timers of all open windows.
+        std::string dueWindow;
+        std::string dueTimer;
+        std::int64_t dueAt = std::numeric_limits<std::int64_t>::max();
+        for (const auto& [wname, w] : windows_)
+            for (const auto& [cname, c] : w.controls)
+                if (c.layout->type == layout::ControlType::Timer && c.interval > 0 && !c.inTick &&
+                    c.due < dueAt) {
+                    dueAt = c.due;
+                    dueWindow = wname;
+                    dueTimer = cname;
+                }
+        if (dueAt > end)
+            break;
+        now_ = std::max(now_, dueAt);
+        auto* w = open(dueWindow);
+        auto& timer = control(*w, dueTimer);
+        timer.due += timer.interval;
+        const auto serial = w->serial;
+        timer.inTick = true;
+        raise(dueWindow, dueTimer, Event::Tick);
+        // The handler may have closed the window, or closed and rebuilt it.
+        if (auto* after = open(dueWindow); after != nullptr && after->serial == serial) {
+            auto& t = control(*after, dueTimer);
+            t.inTick = false;
+            // Ticks missed while the handler was busy are dropped, as a real timer drops them.
+            if (t.interval > 0)
+                while (t.due <= now_)
+                    t.due += t.interval;
+        }
+    }
+    if (!exited())
+        now_ = std::max(now_, end);
+}
+
+} // namespace pelindra::headless

@@ -1,0 +1,155 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// A runtime without windows, for tests. It builds the same layouts into a store of properties, runs
+// timers on a virtual clock that the test advances, draws scripted random numbers, keeps settings files
+// in memory and writes down every call it receives, in order.
+//
+// Unlike the real runtime it is strict: a name that no layout has, or a property that a control does
+// not have, throws std::logic_error, so that a misspelt control fails a test instead of going unnoticed.
+
+#include "runtime/layout.h"
+#include "runtime/runtime.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelindra::headless {
+
+class HeadlessRuntime final : public Runtime
+{
+public:
+    HeadlessRuntime();
+    ~HeadlessRuntime() override;
+
+    // --- The runtime.
+    void DefineWindow(WindowDefinition definition) override;
+    void OpenStartWindow(std::string_view window) override;
+    void RunMessageLoop() override;
+    void RegisterCleanup(std::function<void()> routine) override;
+    void ExitProgram(int code) override;
+    void LoadWindow(std::string_view window, bool modal) override;
+    void CloseWindow(std::string_view window) override;
+    void SetProperty(std::string_view window, std::string_view control, Property property,
+                     const PropertyValue& value) override;
+    PropertyValue GetProperty(std::string_view window, std::string_view control, Property property) override;
+    std::string GetProgramDirectory() override;
+    std::string GetUserDataDirectory() override;
+    bool FileExists(std::string_view path) override;
+    bool CanWriteFile(std::string_view path) override;
+    std::string ReadConfigItem(std::string_view file, std::string_view section,
+                               std::string_view item) override;
+    void WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
+                         std::string_view value) override;
+    std::string ToText(std::int32_t number) override;
+    std::int32_t ToInteger(std::string_view text) override;
+    void SeedRandom() override;
+    std::int32_t RandomInt(std::int32_t min, std::int32_t max) override;
+
+    // --- What a test does as the player and as the world.
+
+    // A click as the player makes it: only on a shown control of a shown window that no modal window
+    // blocks. True when a handler ran.
+    bool click(std::string_view window, std::string_view control);
+    // The close button of the window's caption bar. True when the window took the request.
+    bool closeByUser(std::string_view window);
+    // Moves the virtual clock on, delivering every tick that falls due on the way.
+    void advance(std::int64_t milliseconds);
+    std::int64_t now() const { return now_; }
+
+    // The values RandomInt hands out, in order; once they are used up, fallback draws (or it throws).
+    void scriptRandom(std::vector<std::int32_t> values);
+    void setRandomFallback(std::function<std::int32_t(std::int32_t, std::int32_t)> draw);
+
+    // Runs inside every modal LoadWindow; it has to close the window before it returns.
+    void setModalDriver(std::function<void(std::string_view window)> driver);
+    // Runs inside RunMessageLoop, standing for the player's whole session.
+    void setLoopDriver(std::function<void()> driver);
+
+    // --- What a test looks at. None of these is recorded.
+    bool isOpen(std::string_view window) const;
+    bool isShown(std::string_view window) const; // open and visible
+    // Visible, and every container it lies in too.
+    bool isShown(std::string_view window, std::string_view control) const;
+    PropertyValue peek(std::string_view window, std::string_view control, Property property) const;
+    std::int32_t peekInteger(std::string_view window, std::string_view control, Property property) const;
+    std::string peekText(std::string_view window, std::string_view control, Property property) const;
+    // The windows that are open, and the modal ones from the bottom up.
+    std::vector<std::string> openWindows() const;
+    const std::vector<std::string>& modalStack() const { return modals_; }
+    const layout::Window* layoutOf(std::string_view window) const;
+
+    // Every call and event so far, as lines such as `Set GameWindow.透明标签13.Caption "1"`.
+    const std::vector<std::string>& calls() const { return calls_; }
+    // The recorded lines that start with prefix.
+    std::vector<std::string> callsStartingWith(std::string_view prefix) const;
+    void clearCalls() { calls_.clear(); }
+
+    std::optional<int> exitCode() const { return exitCode_; }
+    int cleanupRuns() const { return cleanupRuns_; }
+
+    // The file system, as far as settings files see it.
+    std::map<std::string, std::string, std::less<>> files;
+    std::set<std::string, std::less<>> directories;           // paths that are directories
+    std::set<std::string, std::less<>> unwritableDirectories; // where nothing can be created or replaced
+    std::string programDirectory = "/opt/pelindra";
+    std::string userDataDirectory = "/home/player/.local/share/Pelindra";
+
+private:
+    struct ControlState
+    {
+        const layout::Control* layout = nullptr;
+        bool visible = true;
+        std::string caption;
+        std::int32_t colour = 0;
+        std::int32_t top = 0;
+        std::int32_t interval = 0;
+        std::int64_t due = 0;
+        bool inTick = false;
+    };
+    struct WindowState
+    {
+        const WindowDefinition* definition = nullptr;
+        bool visible = false;
+        std::string caption;
+        std::map<std::string, ControlState, std::less<>> controls;
+        std::uint64_t serial = 0;
+    };
+
+    const WindowDefinition& definition(std::string_view window) const;
+    WindowState* open(std::string_view window);
+    const WindowState* open(std::string_view window) const;
+    ControlState& control(WindowState& window, std::string_view name);
+    const ControlState& control(const WindowState& window, std::string_view name) const;
+    void build(std::string_view window);
+    // Runs the handler bound to event on control; false when none is bound.
+    bool raise(std::string_view window, std::string_view control, Event event);
+    bool blocked(std::string_view window) const;
+    bool exited() const { return exitCode_.has_value(); }
+    void record(std::string line);
+    static std::string describe(const PropertyValue& value);
+
+    std::map<std::string, WindowDefinition, std::less<>> definitions_;
+    std::map<std::string, WindowState, std::less<>> windows_;
+    std::vector<std::string> modals_;
+    std::vector<std::string> calls_;
+    std::function<void()> cleanup_;
+    std::function<void(std::string_view)> modalDriver_;
+    std::function<void()> loopDriver_;
+    std::deque<std::int32_t> randomScript_;
+    std::function<std::int32_t(std::int32_t, std::int32_t)> randomFallback_;
+    std::optional<int> exitCode_;
+    int cleanupRuns_ = 0;
+    std::int64_t now_ = 0;
+    std::uint64_t nextSerial_ = 1;
+};
+
+} // namespace pelindra::headless
