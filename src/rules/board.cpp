@@ -1,0 +1,46 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "board.h"
+
+#include "game_state.h"
+#include "names.h"
+#include "runtime/runtime.h"
+
+namespace pelindra {
+
+using namespace names;
+using namespace names::game;
+
+std::string drawDigit(Runtime& rt)
+{
+    rt.SeedRandom();
+    return rt.ToText(rt.RandomInt(0, 9));
+}
+
+void dealPrompt(Runtime& rt, GameState& state)
+{
+    state.targetDigit = drawDigit(rt);
+    rt.SetProperty(kGameWindow, kPromptLabel, Property::Caption, state.targetDigit);
+}
+
+void dealBoard(Runtime& rt)
+{
+    for (const auto box : kDealOrder)
+        rt.SetProperty(kGameWindow, box, Property::Caption, drawDigit(rt));
+}
+
+void deal(Runtime& rt, GameState& state)
+{
+    dealPrompt(rt, state);
+    dealBoard(rt);
+}
+
+void clearBoard(Runtime& rt, GameState& state)
+{
+    for (const auto box : kDealOrder)
+        rt.SetProperty(kGameWindow, box, Property::Caption, std::string{});
+    rt.SetProperty(kGameWindow, kPromptLabel, Property::Caption, std::string{"0"});
+    state.targetDigit.clear();
+}
+
+} // namespace pelindra

@@ -1,0 +1,212 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game_fixture.h"
+#include "rules/best_record.h"
+
+#include <gmock/gmock.h>
+
+namespace pelindra {
+namespace {
+
+using names::kGameWindow;
+using names::kRecordWindow;
+using namespace names::game;
+using ::testing::ElementsAre;
+
+class BestRecord : public fixtures::GameFixture
+{
+protected:
+    void store(const std::string& contents) { rt.files[std::string(kDataFile)] = contents; }
+
+    // A game that scores points on right boxes, then loses on a wrong box once seconds have passed.
+    void playAndLose(int points, int seconds)
+    {
+        startGame('1', points > 0 ? "111111111" : "222222222");
+        for (int i = 0; i < points; ++i) {
+            scriptDeal('1', i + 1 < points ? "111111111" : "222222222");
+            clickBox(1);
+        }
+        rt.advance(seconds * 1000);
+        ASSERT_TRUE(state.gameRunning);
+        clickBox(5);
+        ASSERT_FALSE(state.gameRunning);
+    }
+};
+
+TEST_F(BestRecord, AFirstRunWritesTimeThenScoreBothZero)
+{
+    launch();
+    EXPECT_THAT(rt.callsStartingWith("WriteConfigItem"),
+                ElementsAre("WriteConfigItem /opt/pelindra/data.dat Mybest Time \"0\"",
+                            "WriteConfigItem /opt/pelindra/data.dat Mybest Score \"0\""));
+    EXPECT_EQ(stored(), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
+    EXPECT_EQ(state.bestScore, "0");
+    EXPECT_EQ(state.bestTime, "0");
+}
+
+TEST_F(BestRecord, AStoredRecordIsReadTimeFirstAndShownOnlyOnceAGameStarts)
+{
+    store("[Mybest]\r\nScore=7\r\nTime=15\r\n");
+    launch();
+    EXPECT_THAT(rt.callsStartingWith("ReadConfigItem"),
+                ElementsAre("ReadConfigItem /opt/pelindra/data.dat Mybest Time",
+                            "ReadConfigItem /opt/pelindra/data.dat Mybest Score"));
+    EXPECT_TRUE(rt.callsStartingWith("WriteConfigItem").empty());
+    EXPECT_EQ(text(kBestScoreLabel), "0");
+    EXPECT_EQ(text(kBestTimeLabel), "0秒");
+    rt.click(names::kMenuWindow, "超级链接框1");
+    EXPECT_EQ(text(kBestScoreLabel), "0") << "showing the game window changes nothing yet";
+    startGame('1', "000000000");
+    EXPECT_EQ(text(kBestScoreLabel), "7");
+    EXPECT_EQ(text(kBestTimeLabel), "15秒");
+}
+
+TEST_F(BestRecord, AFileWithoutTheItemsLeavesThemEmptyAndTheFirstScoringGameSetsARecord)
+{
+    store("[Other]\r\nA=1\r\n");
+    launchIntoGame();
+    EXPECT_EQ(state.bestScore, "");
+    EXPECT_EQ(state.bestTime, "");
+    EXPECT_EQ(text(kBestScoreLabel), "0");
+    startGame('1', "000000000");
+    EXPECT_EQ(text(kBestScoreLabel), "");
+    EXPECT_EQ(text(kBestTimeLabel), "秒");
+    rt.advance(2000);
+    clickBox(1); // wrong at 0 points: no record, 0 is not above ""
+    EXPECT_EQ(modalsOpened, 0);
+    playAndLose(1, 3);
+    EXPECT_EQ(modalsOpened, 1);
+    EXPECT_EQ(stored(), "[Other]\r\nA=1\r\n[Mybest]\r\nScore=1\r\nTime=3\r\n");
+}
+
+TEST_F(BestRecord, AnEqualScoreIsNoRecordAndWritesNothing)
+{
+    store("[Mybest]\r\nScore=2\r\nTime=11\r\n");
+    launchIntoGame();
+    rt.clearCalls();
+    playAndLose(2, 4);
+    EXPECT_EQ(modalsOpened, 0);
+    EXPECT_TRUE(rt.callsStartingWith("WriteConfigItem").empty());
+    EXPECT_EQ(stored(), "[Mybest]\r\nScore=2\r\nTime=11\r\n");
+}
+
+TEST_F(BestRecord, AHigherScoreIsSavedScoreFirstOnlyAfterTheRecordWindowClosed)
+{
+    store("[Mybest]\r\nScore=2\r\nTime=11\r\n");
+    launchIntoGame();
+    std::string whileOpen;
+    onModal = [&](std::string_view window) {
+        EXPECT_EQ(window, kRecordWindow);
+        whileOpen = stored();
+        EXPECT_EQ(text(names::record::kTimeLabel, kRecordWindow), "4秒");
+        EXPECT_EQ(text(names::record::kScoreLabel, kRecordWindow), "3");
+        EXPECT_FALSE(rt.isShown(kGameWindow));
+        EXPECT_FALSE(rt.isShown(names::kMenuWindow));
+    };
+    rt.clearCalls();
+    playAndLose(3, 4);
+    EXPECT_EQ(whileOpen, "[Mybest]\r\nScore=2\r\nTime=11\r\n");
+    EXPECT_THAT(rt.callsStartingWith("WriteConfigItem"),
+                ElementsAre("WriteConfigItem /opt/pelindra/data.dat Mybest Score \"3\"",
+                            "WriteConfigItem /opt/pelindra/data.dat Mybest Time \"4\""));
+    EXPECT_EQ(stored(), "[Mybest]\r\nScore=3\r\nTime=4\r\n");
+    EXPECT_TRUE(rt.isShown(kGameWindow));
+    EXPECT_EQ(text(kBestScoreLabel), "3");
+    EXPECT_EQ(text(kBestTimeLabel), "4秒");
+}
+
+TEST_F(BestRecord, ARecordSetByRunningOutOfTimeStoresFifteenSeconds)
+{
+    launchIntoGame();
+    startGame('1', "111111111");
+    for (int i = 0; i < 5; ++i) {
+        scriptDeal('1', "111111111");
+        clickBox(9);
+    }
+    rt.advance(15000);
+    EXPECT_EQ(modalsOpened, 1);
+    EXPECT_EQ(stored(), "[Mybest]\r\nTime=15\r\nScore=5\r\n");
+}
+
+TEST_F(BestRecord, ANegativeFinalScoreNeverBeatsZero)
+{
+    launchIntoGame();
+    startGame('1', "100000000");
+    claimNoDigit();
+    claimNoDigit(); // negative: ends the game
+    EXPECT_FALSE(state.gameRunning);
+    EXPECT_EQ(modalsOpened, 0);
+}
+
+struct StoredCase
+{
+    std::string score;
+    int points;
+    bool record;
+};
+
+void PrintTo(const StoredCase& c, std::ostream* os)
+{
+    *os << '"' << c.score << "\" against " << c.points << " points";
+}
+
+class StoredScore : public BestRecord, public ::testing::WithParamInterface<StoredCase>
+{};
+
+TEST_P(StoredScore, CountsAsWhatToIntegerMakesOfIt)
+{
+    store("[Mybest]\r\nScore=" + GetParam().score + "\r\nTime=1\r\n");
+    launchIntoGame();
+    playAndLose(GetParam().points, 1);
+    EXPECT_EQ(modalsOpened, GetParam().record ? 1 : 0) << "stored \"" << GetParam().score << "\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scores, StoredScore,
+                         ::testing::Values(StoredCase{"abc", 1, true}, StoredCase{"abc", 0, false},
+                                           StoredCase{"99999999999999999999", 30, false},
+                                           StoredCase{"-5", 0, true}, StoredCase{" 7 ", 7, false},
+                                           StoredCase{" 7 ", 8, true}, StoredCase{"3x", 4, true}));
+
+TEST_F(BestRecord, AnUnwritableProgramDirectoryKeepsTheRecordInTheUsersDataDirectory)
+{
+    rt.unwritableDirectories.insert("/opt/pelindra");
+    launchIntoGame();
+    const std::string own = "/home/player/.local/share/Pelindra/data.dat";
+    EXPECT_EQ(state.recordFile, own);
+    EXPECT_EQ(rt.files.at(own), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
+    playAndLose(2, 3);
+    EXPECT_EQ(rt.files.at(own), "[Mybest]\r\nTime=3\r\nScore=2\r\n");
+    EXPECT_FALSE(rt.files.contains(kDataFile));
+}
+
+TEST_F(BestRecord, AUsersRecordIsReadFromTheDataDirectoryOnLaterRuns)
+{
+    rt.unwritableDirectories.insert("/opt/pelindra");
+    rt.files["/home/player/.local/share/Pelindra/data.dat"] = "[Mybest]\r\nScore=6\r\nTime=9\r\n";
+    store("[Mybest]\r\nScore=1\r\nTime=1\r\n");
+    launch();
+    EXPECT_EQ(state.bestScore, "6");
+    EXPECT_EQ(state.bestTime, "9");
+}
+
+TEST_F(BestRecord, ARecordBesideAProgramThatBecameReadOnlyMovesAlongOnce)
+{
+    rt.unwritableDirectories.insert("/opt/pelindra");
+    store("[Mybest]\r\nScore=4\r\nTime=8\r\n");
+    launch();
+    EXPECT_EQ(state.bestScore, "4");
+    EXPECT_EQ(state.bestTime, "8");
+    EXPECT_EQ(rt.files.at("/home/player/.local/share/Pelindra/data.dat"),
+              "[Mybest]\r\nTime=8\r\nScore=4\r\n");
+}
+
+TEST_F(BestRecord, ADataFileThatIsADirectoryMovesTheRecordToTheUsersDataDirectory)
+{
+    rt.directories.insert(std::string(kDataFile));
+    launch();
+    EXPECT_EQ(state.recordFile, "/home/player/.local/share/Pelindra/data.dat");
+    EXPECT_EQ(state.bestScore, "0");
+}
+
+} // namespace
+} // namespace pelindra
