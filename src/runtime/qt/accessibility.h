@@ -1,0 +1,11 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+namespace pelindra::qt {
+
+// Makes our widgets known to assistive technology: windows by their captions, labels by their text,
+// and every clickable label and link as a push button with a working Press action.
+void installAccessibility();
+
+} // namespace pelindra::qt

@@ -1,0 +1,262 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "form_window.h"
+
+#include "fonts.h"
+#include "qt_runtime.h"
+#include "widgets.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
+#include <ranges>
+
+namespace pelindra::qt {
+namespace {
+
+QString fromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog)
+    : QWidget(nullptr, dialog ? Qt::Dialog : Qt::Window), definition_(definition), runtime_(runtime),
+      dialog_(dialog)
+{
+    const auto& form = *definition.layout;
+    setObjectName(fromView(form.name));
+    setWindowTitle(fromView(form.caption));
+    // Fixed size, with no maximise button.
+    setWindowFlags(windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    if (!dialog)
+        setWindowFlag(Qt::WindowMinimizeButtonHint);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setFixedSize(form.width, form.height);
+    move(layout::kWindowLeft, layout::kWindowTop);
+    if (!form.icon.empty())
+        setWindowIcon(runtime.icon(form.icon));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, theme::kWindow);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFont(fonts::defaultFont());
+
+    for (const auto& control : form.controls)
+        build(control);
+    // Topmost first in the layout: raise from the bottom up, so the first listed ends on top.
+    for (const auto& control : std::views::reverse(form.controls))
+        if (auto* w = widget(control.name))
+            w->raise();
+}
+
+FormWindow::~FormWindow() = default;
+
+QWidget* FormWindow::build(const layout::Control& control)
+{
+    if (auto* existing = widget(control.name))
+        return existing;
+    if (control.type == layout::ControlType::Timer) {
+        auto* t = new QTimer(this);
+        t->setTimerType(Qt::PreciseTimer);
+        const std::string name(control.name);
+        connect(t, &QTimer::timeout, this, [this, name] { dispatch(name, Event::Tick); });
+        timers_.emplace(name, t);
+        intervals_.emplace(name, 0);
+        if (control.interval > 0)
+            set(control.name, Property::Interval, std::int32_t{control.interval});
+        return nullptr;
+    }
+    QWidget* parent = this;
+    if (!control.parent.empty()) {
+        if (const auto* p = layout::find(*definition_.layout, control.parent))
+            if (auto* built = build(*p))
+                parent = built;
+    }
+    const std::string name(control.name);
+    auto click = [this, name] { dispatch(name, Event::Clicked); };
+    QWidget* w = nullptr;
+    const auto font = fonts::fontFor(control);
+    switch (control.type) {
+    case layout::ControlType::PictureBox:
+        w = new PictureBox(runtime_.picture(control.picture), control.fit, parent);
+        break;
+    case layout::ControlType::GroupBox:
+        w = new GroupBox(parent);
+        break;
+    case layout::ControlType::TransparentLabel:
+        if (hasBinding(control.name, Event::Clicked))
+            w = new ClickableLabel(control, font, parent, click);
+        else
+            w = new TransparentLabel(control, font, parent);
+        break;
+    case layout::ControlType::Label:
+        w = new DecoratedLabel(control, font, parent);
+        break;
+    case layout::ControlType::LinkBox:
+        w = new LinkBox(control, font, parent, click);
+        break;
+    case layout::ControlType::LinkText:
+        w = new LinkText(control, font, parent, click);
+        break;
+    case layout::ControlType::Timer:
+        break;
+    }
+    w->setObjectName(fromView(control.name));
+    w->setGeometry(control.geometry.left, control.geometry.top, control.geometry.width,
+                   control.geometry.height);
+    if (control.handCursor)
+        w->setCursor(Qt::PointingHandCursor);
+    w->setVisible(control.visible);
+    widgets_.emplace(name, w);
+    return w;
+}
+
+QWidget* FormWindow::widget(std::string_view control) const
+{
+    const auto it = widgets_.find(control);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+QTimer* FormWindow::timer(std::string_view control) const
+{
+    const auto it = timers_.find(control);
+    return it == timers_.end() ? nullptr : it->second;
+}
+
+bool FormWindow::hasBinding(std::string_view control, Event event) const
+{
+    for (const auto& binding : definition_.bindings)
+        if (binding.control == control && binding.event == event)
+            return true;
+    return false;
+}
+
+bool FormWindow::dispatch(std::string_view control, Event event) const
+{
+    if (runtime_.exiting())
+        return false;
+    for (const auto& binding : definition_.bindings) {
+        if (binding.control == control && binding.event == event) {
+            binding.handler();
+            return true;
+        }
+    }
+    return false;
+}
+
+void FormWindow::set(std::string_view control, Property property, const PropertyValue& value)
+{
+    if (control.empty()) {
+        if (property == Property::Visible)
+            setVisible(integerOf(value) != 0);
+        else if (property == Property::Caption)
+            setWindowTitle(QString::fromStdString(textOf(value)));
+        return;
+    }
+    if (auto* t = timer(control)) {
+        if (property != Property::Interval)
+            return;
+        const auto interval = integerOf(value);
+        intervals_[std::string(control)] = std::max(0, interval);
+        if (interval > 0)
+            t->start(interval);
+        else
+            t->stop();
+        return;
+    }
+    auto* w = widget(control);
+    if (w == nullptr)
+        return;
+    auto* text = qobject_cast<TextControl*>(w);
+    switch (property) {
+    case Property::Visible:
+        w->setVisible(integerOf(value) != 0);
+        break;
+    case Property::Caption:
+        if (text)
+            text->setText(QString::fromStdString(textOf(value)));
+        break;
+    case Property::TextColour:
+        if (text)
+            text->setColour(toQColor(integerOf(value)));
+        break;
+    case Property::Top:
+        w->move(w->x(), integerOf(value));
+        break;
+    case Property::Interval:
+        break;
+    }
+}
+
+PropertyValue FormWindow::get(std::string_view control, Property property) const
+{
+    if (control.empty()) {
+        if (property == Property::Caption)
+            return windowTitle().toStdString();
+        return std::int32_t{isHidden() ? 0 : 1};
+    }
+    if (auto* t = timer(control)) {
+        if (property != Property::Interval || !t->isActive())
+            return std::int32_t{0};
+        return intervals_.at(std::string(control));
+    }
+    auto* w = widget(control);
+    auto* text = qobject_cast<TextControl*>(w);
+    switch (property) {
+    case Property::Visible:
+        return std::int32_t{w && !w->isHidden() ? 1 : 0};
+    case Property::Caption:
+        return text ? text->text().toStdString() : std::string{};
+    case Property::TextColour:
+        return text ? fromQColor(text->colour()) : std::int32_t{0};
+    case Property::Top:
+        return std::int32_t{w ? w->y() : 0};
+    case Property::Interval:
+        break;
+    }
+    return std::int32_t{0};
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    // The window goes only the way the runtime says: through its Closed handler, or by being destroyed.
+    event->ignore();
+    runtime_.userClose(name());
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (dialog_ && event->key() == Qt::Key_Escape) {
+        runtime_.userClose(name());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool FormWindow::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
+        fitFrame();
+    return handled;
+}
+
+void FormWindow::fitFrame()
+{
+    // The layouts give outer sizes. Once the window system tells us how wide its frame is, the client
+    // area gives up that much, so the whole window keeps the size the layout asks for.
+    const auto* handle = windowHandle();
+    if (handle == nullptr)
+        return;
+    const auto margins = handle->frameMargins();
+    const QSize client(definition_.layout->width - margins.left() - margins.right(),
+                       definition_.layout->height - margins.top() - margins.bottom());
+    if (client.isValid() && client != size())
+        setFixedSize(client);
+}
+
+} // namespace pelindra::qt

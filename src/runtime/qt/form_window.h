@@ -1,0 +1,62 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// A top-level window built from its layout, holding its controls and timers by their layout names.
+
+#include "runtime/layout.h"
+#include "runtime/runtime.h"
+
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <string>
+
+class QEventLoop;
+class QTimer;
+
+namespace pelindra::qt {
+
+class QtRuntime;
+class TextControl;
+
+class FormWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog);
+    ~FormWindow() override;
+
+    std::string_view name() const { return definition_.layout->name; }
+    const layout::Window& windowLayout() const { return *definition_.layout; }
+
+    void set(std::string_view control, Property property, const PropertyValue& value);
+    PropertyValue get(std::string_view control, Property property) const;
+    QWidget* widget(std::string_view control) const;
+    QTimer* timer(std::string_view control) const;
+
+    // Runs the handler bound to event on control; false when none is bound.
+    bool dispatch(std::string_view control, Event event) const;
+    bool hasBinding(std::string_view control, Event event) const;
+
+    // Set while a modal LoadWindow waits for this window to close.
+    QEventLoop* modalLoop = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    QWidget* build(const layout::Control& control);
+    void fitFrame();
+
+    const WindowDefinition& definition_;
+    QtRuntime& runtime_;
+    bool dialog_;
+    std::map<std::string, QWidget*, std::less<>> widgets_;
+    std::map<std::string, QTimer*, std::less<>> timers_;
+    std::map<std::string, std::int32_t, std::less<>> intervals_;
+};
+
+} // namespace pelindra::qt

@@ -1,0 +1,244 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "qt_runtime.h"
+
+#include "accessibility.h"
+#include "fonts.h"
+#include "form_window.h"
+#include "runtime/conversions.h"
+#include "runtime/layout.h"
+#include "runtime/settings_file.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QStandardPaths>
+
+namespace pelindra::qt {
+namespace {
+
+QString assetPath(std::string_view asset)
+{
+    return QStringLiteral(":/pelindra/") + QString::fromUtf8(asset.data(), qsizetype(asset.size()));
+}
+
+std::string fromView(std::string_view text)
+{
+    return std::string(text);
+}
+
+} // namespace
+
+QtRuntime::QtRuntime()
+{
+    // The record window is at times the only window; closing it must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    fonts::loadEmbedded();
+    QApplication::setFont(fonts::defaultFont());
+    installAccessibility();
+}
+
+QtRuntime::~QtRuntime()
+{
+    for (auto& [name, w] : windows_)
+        delete w.data();
+}
+
+void QtRuntime::DefineWindow(WindowDefinition definition)
+{
+    if (definition.layout == nullptr)
+        return;
+    const std::string name(definition.layout->name);
+    definitions_[name] = std::move(definition);
+}
+
+FormWindow* QtRuntime::window(std::string_view name) const
+{
+    const auto it = windows_.find(name);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
+FormWindow* QtRuntime::build(std::string_view window, bool dialog)
+{
+    const auto it = definitions_.find(window);
+    if (it == definitions_.end())
+        return nullptr;
+    if (auto* old = this->window(window)) {
+        old->hide();
+        old->deleteLater();
+    }
+    auto* w = new FormWindow(it->second, *this, dialog);
+    windows_[fromView(window)] = w;
+    w->dispatch(std::string_view{}, Event::Created);
+    // Its own Created handler may have closed it again.
+    return this->window(window) == w ? w : nullptr;
+}
+
+void QtRuntime::OpenStartWindow(std::string_view window)
+{
+    if (auto* w = build(window, false))
+        w->show();
+}
+
+void QtRuntime::RunMessageLoop()
+{
+    if (!exiting_)
+        QApplication::exec();
+}
+
+void QtRuntime::RegisterCleanup(std::function<void()> routine)
+{
+    cleanup_ = std::move(routine);
+}
+
+void QtRuntime::ExitProgram(int code)
+{
+    if (exiting_)
+        return;
+    exiting_ = true;
+    exitCode_ = code;
+    if (cleanup_)
+        cleanup_();
+    for (auto& [name, w] : windows_) {
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+    }
+    windows_.clear();
+    // Leaves every event loop, the nested ones of modal windows included.
+    QCoreApplication::exit(code);
+}
+
+void QtRuntime::LoadWindow(std::string_view window, bool modal)
+{
+    auto* w = build(window, modal);
+    if (w == nullptr)
+        return;
+    if (!modal) {
+        if (w->windowLayout().visible)
+            w->show();
+        return;
+    }
+    w->setWindowModality(Qt::ApplicationModal);
+    w->show();
+    QEventLoop loop;
+    w->modalLoop = &loop;
+    QPointer<FormWindow> guard(w);
+    loop.exec(QEventLoop::DialogExec);
+    if (guard)
+        guard->modalLoop = nullptr;
+}
+
+void QtRuntime::CloseWindow(std::string_view window)
+{
+    const auto it = windows_.find(window);
+    if (it == windows_.end())
+        return;
+    QPointer<FormWindow> w = it->second;
+    windows_.erase(it);
+    if (!w)
+        return;
+    // Destroyed once the handler that closes it has returned; it may be that window's own handler.
+    w->hide();
+    if (w->modalLoop != nullptr)
+        w->modalLoop->quit();
+    w->modalLoop = nullptr;
+    w->deleteLater();
+}
+
+void QtRuntime::userClose(std::string_view window)
+{
+    auto* w = this->window(window);
+    if (w == nullptr || exiting_)
+        return;
+    if (!w->dispatch(std::string_view{}, Event::Closed))
+        CloseWindow(window);
+}
+
+void QtRuntime::SetProperty(std::string_view window, std::string_view control, Property property,
+                            const PropertyValue& value)
+{
+    if (auto* w = this->window(window))
+        w->set(control, property, value);
+}
+
+PropertyValue QtRuntime::GetProperty(std::string_view window, std::string_view control, Property property)
+{
+    if (auto* w = this->window(window))
+        return w->get(control, property);
+    return property == Property::Caption ? PropertyValue{std::string{}} : PropertyValue{std::int32_t{0}};
+}
+
+std::string QtRuntime::GetProgramDirectory()
+{
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::string QtRuntime::GetUserDataDirectory()
+{
+    const auto dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dir);
+    return dir.toStdString();
+}
+
+bool QtRuntime::FileExists(std::string_view path)
+{
+    return settings::exists(fromView(path));
+}
+
+bool QtRuntime::CanWriteFile(std::string_view path)
+{
+    return settings::canWrite(fromView(path));
+}
+
+std::string QtRuntime::ReadConfigItem(std::string_view file, std::string_view section, std::string_view item)
+{
+    return settings::readItem(fromView(file), section, item);
+}
+
+void QtRuntime::WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
+                                std::string_view value)
+{
+    settings::writeItem(fromView(file), section, item, value);
+}
+
+std::string QtRuntime::ToText(std::int32_t number)
+{
+    return toText(number);
+}
+
+std::int32_t QtRuntime::ToInteger(std::string_view text)
+{
+    return toInteger(text);
+}
+
+void QtRuntime::SeedRandom()
+{
+    random_.reseed();
+}
+
+std::int32_t QtRuntime::RandomInt(std::int32_t min, std::int32_t max)
+{
+    return random_.between(min, max);
+}
+
+QPixmap QtRuntime::picture(std::string_view asset)
+{
+    const auto path = assetPath(asset);
+    auto it = pictures_.find(path);
+    if (it == pictures_.end())
+        it = pictures_.insert(path, QPixmap(path));
+    return *it;
+}
+
+QIcon QtRuntime::icon(std::string_view asset)
+{
+    const auto path = assetPath(asset);
+    auto it = icons_.find(path);
+    if (it == icons_.end())
+        it = icons_.insert(path, QIcon(path));
+    return *it;
+}
+
+} // namespace pelindra::qt

@@ -1,0 +1,76 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The runtime on Qt Widgets. It needs a QApplication to exist already and owns the windows it builds.
+
+#include "runtime/random_source.h"
+#include "runtime/runtime.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QPixmap>
+#include <QPointer>
+#include <map>
+#include <string>
+
+namespace pelindra::qt {
+
+class FormWindow;
+
+class QtRuntime final : public Runtime
+{
+public:
+    QtRuntime();
+    ~QtRuntime() override;
+
+    void DefineWindow(WindowDefinition definition) override;
+    void OpenStartWindow(std::string_view window) override;
+    void RunMessageLoop() override;
+    void RegisterCleanup(std::function<void()> routine) override;
+    void ExitProgram(int code) override;
+    void LoadWindow(std::string_view window, bool modal) override;
+    void CloseWindow(std::string_view window) override;
+    void SetProperty(std::string_view window, std::string_view control, Property property,
+                     const PropertyValue& value) override;
+    PropertyValue GetProperty(std::string_view window, std::string_view control, Property property) override;
+    std::string GetProgramDirectory() override;
+    std::string GetUserDataDirectory() override;
+    bool FileExists(std::string_view path) override;
+    bool CanWriteFile(std::string_view path) override;
+    std::string ReadConfigItem(std::string_view file, std::string_view section,
+                               std::string_view item) override;
+    void WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
+                         std::string_view value) override;
+    std::string ToText(std::int32_t number) override;
+    std::int32_t ToInteger(std::string_view text) override;
+    void SeedRandom() override;
+    std::int32_t RandomInt(std::int32_t min, std::int32_t max) override;
+
+    int exitCode() const { return exitCode_; }
+    bool exiting() const { return exiting_; }
+
+    // The window of that name while it is open.
+    FormWindow* window(std::string_view name) const;
+
+    // The user's request to close a window: its Closed handler where it has one, else it just goes.
+    void userClose(std::string_view window);
+
+    // Embedded pictures by asset name, decoded once.
+    QPixmap picture(std::string_view asset);
+    QIcon icon(std::string_view asset);
+
+private:
+    FormWindow* build(std::string_view window, bool dialog);
+
+    std::map<std::string, WindowDefinition, std::less<>> definitions_;
+    std::map<std::string, QPointer<FormWindow>, std::less<>> windows_;
+    QHash<QString, QPixmap> pictures_;
+    QHash<QString, QIcon> icons_;
+    std::function<void()> cleanup_;
+    RandomSource random_;
+    int exitCode_ = 0;
+    bool exiting_ = false;
+};
+
+} // namespace pelindra::qt

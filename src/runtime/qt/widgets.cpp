@@ -1,0 +1,314 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "widgets.h"
+
+#include <QAccessible>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace pelindra::qt {
+namespace {
+
+// Share of the character height above the baseline: the ideographic em box of CJK faces.
+constexpr qreal kEmAscent = 0.88;
+
+QStringList paragraphsOf(const QString& text)
+{
+    QString normal = text;
+    normal.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normal.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    auto parts = normal.split(QLatin1Char('\n'));
+    if (parts.size() > 1 && parts.back().isEmpty())
+        parts.removeLast();
+    return parts;
+}
+
+qreal pixelHeight(const QFont& font)
+{
+    return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+}
+
+} // namespace
+
+QColor toQColor(layout::Colour colour)
+{
+    return QColor(layout::redOf(colour), layout::greenOf(colour), layout::blueOf(colour));
+}
+
+layout::Colour fromQColor(const QColor& colour)
+{
+    return layout::rgb(colour.red(), colour.green(), colour.blue());
+}
+
+void paintLabelText(QPainter& painter, const QRect& area, const QString& text, const QFont& font,
+                    bool wordWrap, layout::Align align)
+{
+    if (text.isEmpty())
+        return;
+    const qreal step = pixelHeight(font);
+    std::vector<std::unique_ptr<QTextLayout>> layouts;
+    std::vector<QTextLine> lines;
+    QTextOption option;
+    option.setWrapMode(wordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    for (const auto& paragraph : paragraphsOf(text)) {
+        auto& layout = layouts.emplace_back(std::make_unique<QTextLayout>(paragraph, font, painter.device()));
+        layout->setTextOption(option);
+        layout->setCacheEnabled(true);
+        layout->beginLayout();
+        for (;;) {
+            auto line = layout->createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(wordWrap ? area.width() : 1e6);
+            line.setPosition(QPointF(0, 0));
+            lines.push_back(line);
+        }
+        layout->endLayout();
+    }
+    const qreal blockHeight = step * static_cast<qreal>(lines.size());
+    const qreal top = lines.size() == 1 ? area.top() + (area.height() - blockHeight) / 2 : area.top();
+    painter.save();
+    painter.setClipRect(area);
+    painter.setFont(font);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto& line = lines[i];
+        const qreal baseline = top + step * static_cast<qreal>(i) + kEmAscent * step;
+        qreal x = area.left();
+        if (align == layout::Align::Centre)
+            x += (area.width() - line.naturalTextWidth()) / 2;
+        line.draw(&painter, QPointF(x, baseline - line.ascent()));
+    }
+    painter.restore();
+}
+
+TextControl::TextControl(const layout::Control& control, const QFont& font, QWidget* parent)
+    : QWidget(parent), control_(control),
+      text_(QString::fromUtf8(control.text.data(), qsizetype(control.text.size()))),
+      colour_(control.colour == layout::kNoColour ? QColor(Qt::white) : toQColor(control.colour))
+{
+    setFont(font);
+    setGeometry(control.geometry.left, control.geometry.top, control.geometry.width, control.geometry.height);
+    setAccessibleName(text_);
+}
+
+void TextControl::setText(const QString& text)
+{
+    if (text == text_)
+        return;
+    text_ = text;
+    setAccessibleName(text_);
+    update();
+}
+
+void TextControl::setColour(const QColor& colour)
+{
+    if (colour == colour_)
+        return;
+    colour_ = colour;
+    update();
+}
+
+void TransparentLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(colour_);
+    paintLabelText(painter, rect(), text_, font(), control_.wordWrap, control_.align);
+}
+
+DecoratedLabel::DecoratedLabel(const layout::Control& control, const QFont& font, QWidget* parent)
+    : TextControl(control, font, parent)
+{}
+
+void DecoratedLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal px = pixelHeight(font());
+    QPainterPath path;
+    path.addText(QPointF(0, (height() - px) / 2 + kEmAscent * px), font(), text_);
+    // Fit the lettering into the label, whatever face stood in for the one asked for.
+    const auto bounds = path.boundingRect();
+    if (bounds.width() > width() - 4 && bounds.width() > 0) {
+        const qreal k = (width() - 4) / bounds.width();
+        QTransform t;
+        t.translate(2, height() / 2.0);
+        t.scale(k, k);
+        t.translate(-bounds.left(), -bounds.center().y());
+        path = t.map(path);
+    } else {
+        path.translate((width() - bounds.width()) / 2 - bounds.left(), 0);
+    }
+    painter.setPen(
+        QPen(QColor(Qt::white), std::max<qreal>(1.5, px / 24), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(colour_);
+    painter.drawPath(path);
+}
+
+Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
+                     std::function<void()> onClick)
+    : TextControl(control, font, parent), onClick_(std::move(onClick))
+{
+    setCursor(Qt::PointingHandCursor);
+}
+
+void Clickable::activate()
+{
+    if (onClick_)
+        onClick_();
+}
+
+void Clickable::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    pressed_ = true;
+    update();
+}
+
+void Clickable::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !pressed_) {
+        event->ignore();
+        return;
+    }
+    pressed_ = false;
+    update();
+    if (rect().contains(event->position().toPoint()))
+        activate();
+}
+
+void Clickable::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            activate();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void Clickable::enterEvent(QEnterEvent* event)
+{
+    hovered_ = true;
+    update();
+    QWidget::enterEvent(event);
+}
+
+void Clickable::leaveEvent(QEvent* event)
+{
+    hovered_ = false;
+    pressed_ = false;
+    update();
+    QWidget::leaveEvent(event);
+}
+
+void Clickable::focusInEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void Clickable::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void ClickableLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(colour_);
+    paintLabelText(painter, rect(), text_, font(), control_.wordWrap, control_.align);
+}
+
+LinkBox::LinkBox(const layout::Control& control, const QFont& font, QWidget* parent,
+                 std::function<void()> onClick)
+    : Clickable(control, font, parent, std::move(onClick))
+{
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void LinkBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect box = rect().adjusted(0, 0, -1, -1);
+    if (pressed())
+        painter.fillRect(rect(), linkstyle::kBoxPressed);
+    if (hovered() && !pressed()) {
+        painter.setPen(linkstyle::kBoxFrame);
+        painter.drawRect(box);
+    }
+    if (hasFocus()) {
+        painter.setPen(QPen(linkstyle::kBoxText, 1, Qt::DotLine));
+        painter.drawRect(box.adjusted(1, 1, -1, -1));
+    }
+    QFont f = font();
+    f.setUnderline(hovered());
+    painter.setPen(linkstyle::kBoxText);
+    paintLabelText(painter, rect().adjusted(4, 0, -4, 0), text_, f, false, layout::Align::Left);
+}
+
+LinkText::LinkText(const layout::Control& control, const QFont& font, QWidget* parent,
+                   std::function<void()> onClick)
+    : Clickable(control, font, parent, std::move(onClick))
+{
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void LinkText::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const bool lit = hovered() || pressed();
+    painter.setPen(lit ? linkstyle::kTextHover : linkstyle::kTextRest);
+    paintLabelText(painter, rect(), text_, font(), false, layout::Align::Left);
+    if (hasFocus()) {
+        painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void GroupBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(theme::kGroupFrame, 1));
+    painter.setBrush(theme::kGroupFill);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+}
+
+PictureBox::PictureBox(const QPixmap& picture, layout::Fit fit, QWidget* parent)
+    : QWidget(parent), source_(picture), fit_(fit)
+{}
+
+void PictureBox::paintEvent(QPaintEvent*)
+{
+    if (source_.isNull())
+        return;
+    QPainter painter(this);
+    if (fit_ == layout::Fit::Natural) {
+        painter.drawPixmap(QPointF(0, 0), source_);
+        return;
+    }
+    // Scale once per size and screen scale, from the full-size picture.
+    const qreal dpr = devicePixelRatioF();
+    const QSize wanted = (QSizeF(size()) * dpr).toSize();
+    if (scaled_.size() != wanted) {
+        scaled_ = source_.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(dpr);
+    }
+    painter.drawPixmap(QPointF(0, 0), scaled_);
+}
+
+} // namespace pelindra::qt

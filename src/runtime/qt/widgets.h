@@ -1,0 +1,172 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Our own widgets, one for each control type of the layouts.
+
+#include "runtime/layout.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QEventLoop;
+class QTimer;
+
+namespace pelindra::qt {
+
+// The colours of the two link styles, and where each serves. Text always stays in a colour that reads
+// on the dark backgrounds; the deep blue only ever draws a frame.
+namespace linkstyle {
+inline const QColor kBoxText{0x00, 0x88, 0xFF};    // #0088FF, at rest and in every other look
+inline const QColor kBoxFrame{0x00, 0x00, 0xFF};   // #0000FF, the frame under the mouse
+inline const QColor kBoxPressed{0x24, 0x24, 0x24}; // #242424, the fill while pressed
+inline const QColor kTextRest{0xFF, 0xFF, 0xFF};   // #FFFFFF
+inline const QColor kTextHover{0x33, 0x99, 0xFF};  // #3399FF
+} // namespace linkstyle
+
+namespace theme {
+inline const QColor kWindow{0x0B, 0x0F, 0x1A};
+inline const QColor kGroupFill{0x0F, 0x15, 0x24};
+inline const QColor kGroupFrame{0x3A, 0x4B, 0x6E};
+} // namespace theme
+
+QColor toQColor(layout::Colour colour);
+layout::Colour fromQColor(const QColor& colour);
+
+// Anything the runtime can read and write a caption and colour on.
+class TextControl : public QWidget
+{
+    Q_OBJECT
+public:
+    TextControl(const layout::Control& control, const QFont& font, QWidget* parent);
+
+    QString text() const { return text_; }
+    void setText(const QString& text);
+    QColor colour() const { return colour_; }
+    void setColour(const QColor& colour);
+    const layout::Control& layoutControl() const { return control_; }
+
+protected:
+    const layout::Control& control_;
+    QString text_;
+    QColor colour_;
+};
+
+// Draws its text and nothing else, so whatever lies beneath shows through.
+class TransparentLabel : public TextControl
+{
+    Q_OBJECT
+public:
+    using TextControl::TextControl;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The record heading: lettering with an outline, in the two colours of its decoration.
+class DecoratedLabel : public TextControl
+{
+    Q_OBJECT
+public:
+    DecoratedLabel(const layout::Control& control, const QFont& font, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A label or link that answers a click. Accessibility tools see it as a push button with a Press action.
+class Clickable : public TextControl
+{
+    Q_OBJECT
+public:
+    Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
+              std::function<void()> onClick);
+
+    void activate();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool hovered() const { return hovered_; }
+    bool pressed() const { return pressed_; }
+
+private:
+    std::function<void()> onClick_;
+    bool hovered_ = false;
+    bool pressed_ = false;
+};
+
+class ClickableLabel : public Clickable
+{
+    Q_OBJECT
+public:
+    using Clickable::Clickable;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class LinkBox : public Clickable
+{
+    Q_OBJECT
+public:
+    LinkBox(const layout::Control& control, const QFont& font, QWidget* parent,
+            std::function<void()> onClick);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class LinkText : public Clickable
+{
+    Q_OBJECT
+public:
+    LinkText(const layout::Control& control, const QFont& font, QWidget* parent,
+             std::function<void()> onClick);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class GroupBox : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// Draws its picture from the full-resolution source, so that it stays sharp on a scaled screen.
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    PictureBox(const QPixmap& picture, layout::Fit fit, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap source_;
+    QPixmap scaled_;
+    layout::Fit fit_;
+};
+
+// Text laid out the way every label of the program is: lines one character height apart, a single line
+// centred on its label's height, several lines from the top.
+void paintLabelText(QPainter& painter, const QRect& area, const QString& text, const QFont& font,
+                    bool wordWrap, layout::Align align);
+
+} // namespace pelindra::qt

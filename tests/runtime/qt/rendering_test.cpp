@@ -1,0 +1,194 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The program's own windows as the Qt runtime draws them: every glyph present, every text readable.
+
+#include "rules/game_state.h"
+#include "runtime/qt/fonts.h"
+#include "runtime/qt/form_window.h"
+#include "runtime/qt/qt_runtime.h"
+#include "runtime/qt/widgets.h"
+#include "screens/about_window.h"
+#include "screens/game_window.h"
+#include "screens/menu_window.h"
+#include "screens/program.h"
+#include "screens/record_window.h"
+
+#include <QFile>
+#include <QFontInfo>
+#include <QImage>
+#include <QRawFont>
+#include <QTextLayout>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+namespace pelindra::qt {
+namespace {
+
+const layout::Window* const kLayouts[] = {&menuLayout(), &gameLayout(), &recordLayout(), &aboutLayout()};
+
+// Bytes in GB2312, or -1 when the text has a character that GB2312 lacks.
+long gb2312Bytes(std::string_view utf8)
+{
+    iconv_t cd = iconv_open("GB2312", "UTF-8");
+    std::string in(utf8);
+    std::string out(in.size() * 2 + 16, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size();
+    std::size_t outLeft = out.size();
+    const auto result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (result == static_cast<std::size_t>(-1))
+        return -1;
+    return static_cast<long>(out.size() - outLeft);
+}
+
+double luminance(const QColor& c)
+{
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+class Windows : public ::testing::Test
+{
+protected:
+    Windows()
+    {
+        defineWindows(rt, state);
+        // The record and about windows, built without their modal wait.
+        for (const auto* form : kLayouts)
+            if (form->name != "MenuWindow")
+                rt.LoadWindow(form->name, false);
+        rt.LoadWindow("MenuWindow", false);
+    }
+
+    QtRuntime rt;
+    GameState state;
+};
+
+TEST(Texts, AreAllInGb2312AndTheInstructionsTake260Bytes)
+{
+    for (const auto* form : kLayouts) {
+        EXPECT_GE(gb2312Bytes(form->caption), 0) << form->caption;
+        for (const auto& control : form->controls)
+            EXPECT_GE(gb2312Bytes(control.text), 0) << control.name;
+    }
+    EXPECT_EQ(gb2312Bytes(layout::find(menuLayout(), "透明标签2")->text), 260);
+}
+
+TEST_F(Windows, EveryTextHasItsGlyphsInTheEmbeddedFaceAndInTheFontItIsDrawnIn)
+{
+    QFile file(QStringLiteral(":/pelindra/fonts/NotoSansCJKsc-Regular-subset.otf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QRawFont embedded(file.readAll(), 12);
+    ASSERT_TRUE(embedded.isValid());
+    for (const auto* form : kLayouts) {
+        auto* window = rt.window(form->name);
+        ASSERT_NE(window, nullptr) << form->name;
+        std::vector<std::pair<QString, QFont>> texts{{window->windowTitle(), window->font()}};
+        for (const auto& control : form->controls)
+            if (auto* text = qobject_cast<TextControl*>(window->widget(control.name)))
+                texts.emplace_back(text->text(), text->font());
+        for (const auto& [text, font] : texts) {
+            for (const auto c : text.toUcs4()) {
+                if (c == '\r' || c == '\n')
+                    continue;
+                EXPECT_TRUE(embedded.supportsCharacter(c))
+                    << "U+" << std::hex << c << " in " << text.toStdString();
+            }
+            QTextLayout layout(text, font);
+            layout.beginLayout();
+            while (layout.createLine().isValid()) {
+            }
+            layout.endLayout();
+            for (const auto& run : layout.glyphRuns())
+                for (const auto glyph : run.glyphIndexes())
+                    EXPECT_NE(glyph, 0u) << "a missing glyph in " << text.toStdString() << " drawn in "
+                                         << run.rawFont().familyName().toStdString();
+        }
+    }
+}
+
+TEST_F(Windows, AskForTheSimplifiedChineseFaceByName)
+{
+    auto* label = rt.window("MenuWindow")->widget("透明标签2");
+    EXPECT_EQ(QFontInfo(label->font()).family(), fonts::kFamily);
+    EXPECT_EQ(label->font().pixelSize(), 13);
+}
+
+TEST_F(Windows, EveryTextReadsAtLeastFourAndAHalfToOneAgainstWhatLiesBeneathIt)
+{
+    for (const auto* form : kLayouts) {
+        auto* window = rt.window(form->name);
+        window->show();
+        std::vector<TextControl*> texts;
+        for (const auto& control : form->controls)
+            if (auto* text = qobject_cast<TextControl*>(window->widget(control.name)))
+                texts.push_back(text);
+        // What lies beneath: the window with every text taken away, its panels open.
+        std::vector<bool> wasHidden;
+        for (auto* t : texts) {
+            wasHidden.push_back(t->isHidden());
+            t->hide();
+        }
+        if (auto* panel = window->widget("分组框2"))
+            panel->show();
+        const QImage beneath = window->grab().toImage();
+        if (auto* panel = window->widget("分组框2"))
+            panel->hide();
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i]->setVisible(!wasHidden[i]);
+
+        for (auto* t : texts) {
+            const QRect area = QRect(t->mapTo(window, QPoint(0, 0)), t->size()).intersected(window->rect());
+            if (area.isEmpty())
+                continue;
+            double brightest = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    brightest = std::max(brightest, luminance(beneath.pixelColor(x, y)));
+            std::vector<QColor> inks{t->colour()};
+            if (qobject_cast<LinkBox*>(t))
+                inks = {linkstyle::kBoxText};
+            if (qobject_cast<LinkText*>(t))
+                inks = {linkstyle::kTextRest, linkstyle::kTextHover};
+            if (form->name == "GameWindow" && t->objectName() == QStringLiteral("透明标签2"))
+                inks.push_back(QColor(255, 0, 0)); // the clock's last seconds
+            for (const auto& ink : inks)
+                EXPECT_GE(contrast(luminance(ink), brightest), 4.5)
+                    << form->name << "." << t->objectName().toStdString() << " in "
+                    << ink.name().toStdString();
+        }
+    }
+}
+
+TEST_F(Windows, StackTheMenusInstructionsPanelAboveTheBanner)
+{
+    auto* menu = rt.window("MenuWindow");
+    rt.SetProperty("MenuWindow", "分组框2", Property::Visible, std::int32_t{1});
+    EXPECT_EQ(menu->childAt(200, 100), menu->widget("透明标签2"));
+    rt.SetProperty("MenuWindow", "分组框2", Property::Visible, std::int32_t{0});
+    EXPECT_EQ(menu->childAt(300, 140), menu->widget("透明标签1")) << "Studio on the banner";
+    EXPECT_EQ(menu->childAt(100, 100), menu->widget("图片框2"));
+}
+
+TEST_F(Windows, ShowTheHandPointerOverTheDigitsOnly)
+{
+    auto* game = rt.window("GameWindow");
+    EXPECT_EQ(game->widget("透明标签8")->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(game->widget("分组框6")->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(game->widget("透明标签13")->cursor().shape(), Qt::ArrowCursor);
+}
+
+} // namespace
+} // namespace pelindra::qt
