@@ -857,7 +857,9 @@ def program_characters():
 def subset_font(collection, out, characters):
     font = TTFont(str(collection), fontNumber=sc_face_index(collection), recalcTimestamp=False)
     options = ft_subset.Options()
-    options.layout_features = ["*"]
+    # Only the features horizontal text uses: every feature kept costs the shaper time when it first
+    # meets the font, and that time is spent while the first window paints.
+    options.desubroutinize = True
     options.hinting = False
     options.notdef_outline = True
     # Family, style, full and PostScript names for Qt's font database; the

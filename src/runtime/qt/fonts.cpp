@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fonts.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QHash>
 #include <QStringList>
@@ -29,6 +30,7 @@ void loadEmbedded()
         QFontDatabase::addApplicationFont(
             QStringLiteral(":/pelindra/fonts/NotoSansCJKsc-Regular-subset.otf"));
         QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/NotoSansCJKsc-Bold-subset.otf"));
+        QApplication::setFont(defaultFont());
         return true;
     }();
     (void)loaded;
@@ -49,10 +51,9 @@ bool faceInstalled(std::string_view face)
     const auto name = QString::fromUtf8(face.data(), qsizetype(face.size()));
     if (const auto it = known.constFind(name); it != known.constEnd())
         return *it;
-    const auto families = QFontDatabase::families();
     bool found = false;
     for (const auto& alias : aliasesOf(name))
-        found = found || families.contains(alias, Qt::CaseInsensitive);
+        found = found || QFontDatabase::hasFamily(alias);
     known.insert(name, found);
     return found;
 }

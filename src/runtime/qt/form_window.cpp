@@ -82,7 +82,9 @@ QWidget* FormWindow::build(const layout::Control& control)
     const auto font = fonts::fontFor(control);
     switch (control.type) {
     case layout::ControlType::PictureBox:
-        w = new PictureBox(runtime_.picture(control.picture), control.fit, parent);
+        w = new PictureBox(
+            [this, asset = control.picture](QSize atLeast) { return runtime_.picture(asset, atLeast); },
+            control.fit, parent);
         break;
     case layout::ControlType::GroupBox:
         w = new GroupBox(parent);

@@ -33,8 +33,6 @@ QtRuntime::QtRuntime()
 {
     // The record window is at times the only window; closing it must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    fonts::loadEmbedded();
-    QApplication::setFont(fonts::defaultFont());
     installAccessibility();
 }
 
@@ -48,6 +46,18 @@ void QtRuntime::DefineWindow(WindowDefinition definition)
 {
     if (definition.layout == nullptr)
         return;
+    // Start decoding the window's pictures now, while the first window sets up its fonts.
+    const qreal scale = qApp->devicePixelRatio();
+    for (const auto& control : definition.layout->controls) {
+        if (control.type != layout::ControlType::PictureBox)
+            continue;
+        const QSize box = control.fit == layout::Fit::Scaled
+                              ? (QSizeF(control.geometry.width, control.geometry.height) * scale).toSize()
+                              : QSize();
+        loader_.request(assetPath(control.picture), box);
+    }
+    if (!definition.layout->icon.empty())
+        loader_.request(assetPath(definition.layout->icon), {});
     const std::string name(definition.layout->name);
     definitions_[name] = std::move(definition);
 }
@@ -67,6 +77,7 @@ FormWindow* QtRuntime::build(std::string_view window, bool dialog)
         old->hide();
         old->deleteLater();
     }
+    fonts::loadEmbedded();
     auto* w = new FormWindow(it->second, *this, dialog);
     windows_[fromView(window)] = w;
     w->dispatch(std::string_view{}, Event::Created);
@@ -223,12 +234,15 @@ std::int32_t QtRuntime::RandomInt(std::int32_t min, std::int32_t max)
     return random_.between(min, max);
 }
 
-QPixmap QtRuntime::picture(std::string_view asset)
+QPixmap QtRuntime::picture(std::string_view asset, QSize atLeast)
 {
-    const auto path = assetPath(asset);
-    auto it = pictures_.find(path);
+    const auto images = loader_.request(assetPath(asset), atLeast).get();
+    if (images.isEmpty())
+        return {};
+    const auto key = assetPath(asset) + QLatin1Char('@') + QString::number(images.front().width());
+    auto it = pictures_.find(key);
     if (it == pictures_.end())
-        it = pictures_.insert(path, QPixmap(path));
+        it = pictures_.insert(key, QPixmap::fromImage(images.front()));
     return *it;
 }
 
@@ -236,8 +250,12 @@ QIcon QtRuntime::icon(std::string_view asset)
 {
     const auto path = assetPath(asset);
     auto it = icons_.find(path);
-    if (it == icons_.end())
-        it = icons_.insert(path, QIcon(path));
+    if (it == icons_.end()) {
+        QIcon icon;
+        for (const auto& image : loader_.request(path, {}).get())
+            icon.addPixmap(QPixmap::fromImage(image));
+        it = icons_.insert(path, icon);
+    }
     return *it;
 }
 

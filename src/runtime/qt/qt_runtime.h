@@ -4,6 +4,7 @@
 
 // The runtime on Qt Widgets. It needs a QApplication to exist already and owns the windows it builds.
 
+#include "picture_loader.h"
 #include "runtime/random_source.h"
 #include "runtime/runtime.h"
 
@@ -56,8 +57,9 @@ public:
     // The user's request to close a window: its Closed handler where it has one, else it just goes.
     void userClose(std::string_view window);
 
-    // Embedded pictures by asset name, decoded once.
-    QPixmap picture(std::string_view asset);
+    // An embedded picture by asset name, decoded once at the smallest size that is still at least
+    // atLeast (an empty size asks for the full picture).
+    QPixmap picture(std::string_view asset, QSize atLeast = {});
     QIcon icon(std::string_view asset);
 
 private:
@@ -65,6 +67,7 @@ private:
 
     std::map<std::string, WindowDefinition, std::less<>> definitions_;
     std::map<std::string, QPointer<FormWindow>, std::less<>> windows_;
+    PictureLoader loader_;
     QHash<QString, QPixmap> pictures_;
     QHash<QString, QIcon> icons_;
     std::function<void()> cleanup_;

@@ -288,27 +288,27 @@ void GroupBox::paintEvent(QPaintEvent*)
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
 }
 
-PictureBox::PictureBox(const QPixmap& picture, layout::Fit fit, QWidget* parent)
-    : QWidget(parent), source_(picture), fit_(fit)
+PictureBox::PictureBox(Source source, layout::Fit fit, QWidget* parent)
+    : QWidget(parent), source_(std::move(source)), fit_(fit)
 {}
 
 void PictureBox::paintEvent(QPaintEvent*)
 {
-    if (source_.isNull())
-        return;
     QPainter painter(this);
     if (fit_ == layout::Fit::Natural) {
-        painter.drawPixmap(QPointF(0, 0), source_);
+        if (shown_.isNull())
+            shown_ = source_({});
+        painter.drawPixmap(QPointF(0, 0), shown_);
         return;
     }
-    // Scale once per size and screen scale, from the full-size picture.
+    // Scaled once per size and screen scale.
     const qreal dpr = devicePixelRatioF();
     const QSize wanted = (QSizeF(size()) * dpr).toSize();
-    if (scaled_.size() != wanted) {
-        scaled_ = source_.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        scaled_.setDevicePixelRatio(dpr);
+    if (shown_.size() != wanted) {
+        shown_ = source_(wanted).scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        shown_.setDevicePixelRatio(dpr);
     }
-    painter.drawPixmap(QPointF(0, 0), scaled_);
+    painter.drawPixmap(QPointF(0, 0), shown_);
 }
 
 } // namespace pelindra::qt

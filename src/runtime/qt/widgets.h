@@ -148,19 +148,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// Draws its picture from the full-resolution source, so that it stays sharp on a scaled screen.
+// Draws its picture from a source at least as large as the box on the screen, so that it stays sharp
+// on a scaled screen. The picture is only decoded when the box is first painted.
 class PictureBox : public QWidget
 {
     Q_OBJECT
 public:
-    PictureBox(const QPixmap& picture, layout::Fit fit, QWidget* parent);
+    // Hands out the picture at no less than the size asked for; an empty size asks for all of it.
+    using Source = std::function<QPixmap(QSize atLeast)>;
+
+    PictureBox(Source source, layout::Fit fit, QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap source_;
-    QPixmap scaled_;
+    Source source_;
+    QPixmap shown_;
     layout::Fit fit_;
 };
 
