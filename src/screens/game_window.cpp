@@ -22,35 +22,26 @@ constexpr Font kDigitFont{.face = "", .pixels = 53};
 constexpr Font kPromptFont{.face = "", .pixels = 29};
 constexpr Font kHitFont{.face = "华文琥珀", .pixels = 35, .italic = true};
 
-constexpr Control label(std::string_view name, layout::Rect at, std::string_view text, bool visible = true)
+constexpr Control label(std::string_view name, layout::Rect at, std::string_view text)
 {
-    return Control{.name = name,
-                   .type = ControlType::TransparentLabel,
-                   .geometry = at,
-                   .visible = visible,
-                   .text = text,
-                   .colour = kWhite,
-                   .font = kInfoFont};
+    return textLabel(name, at, text, kWhite, kInfoFont);
 }
 
 constexpr Control prompt(std::string_view name, layout::Rect at, std::string_view text)
 {
-    return Control{.name = name,
-                   .type = ControlType::TransparentLabel,
-                   .geometry = at,
-                   .text = text,
-                   .colour = kMagenta,
-                   .font = kPromptFont};
+    return textLabel(name, at, text, kMagenta, kPromptFont);
 }
 
+// No font of its own: the window's.
 constexpr Control alert(std::string_view name, layout::Rect at, std::string_view text)
 {
-    return Control{.name = name,
-                   .type = ControlType::TransparentLabel,
-                   .geometry = at,
-                   .visible = false,
-                   .text = text,
-                   .colour = kRed};
+    return textLabel(name, at, text, kRed, std::nullopt, false);
+}
+
+constexpr Control inBanner(Control control)
+{
+    control.parent = "图片框1";
+    return control;
 }
 
 constexpr Control link(std::string_view name, layout::Rect at, std::string_view text)
@@ -81,13 +72,7 @@ constexpr Control digit(std::string_view name, std::string_view cellName)
 
 constexpr std::array kControls{
     timer("hit", "图片框1"),
-    Control{.name = "透明标签22",
-            .type = ControlType::TransparentLabel,
-            .geometry = {334, 202, 72, 64},
-            .visible = false,
-            .text = "中！",
-            .colour = kRed,
-            .font = kHitFont},
+    textLabel("透明标签22", {334, 202, 72, 64}, "中！", kRed, kHitFont, false),
     link("超级链接框3", {312, 344, 96, 24}, "没有这个数字"),
     link("超级链接框1", {288, 144, 96, 24}, "立刻开始！Go"),
     label("透明标签20", {38, 187, 64, 32}, "最佳得分："),
@@ -124,20 +109,8 @@ constexpr std::array kControls{
     cell("分组框9", 248, 312),
     Control{
         .name = "超级链接框2", .type = ControlType::LinkText, .geometry = {408, 0, 64, 24}, .text = "返回"},
-    Control{.name = "透明标签2",
-            .type = ControlType::TransparentLabel,
-            .parent = "图片框1",
-            .geometry = {104, 129, 128, 32},
-            .text = "0秒",
-            .colour = kWhite,
-            .font = kInfoFont},
-    Control{.name = "透明标签1",
-            .type = ControlType::TransparentLabel,
-            .parent = "图片框1",
-            .geometry = {64, 128, 40, 32},
-            .text = "时间：",
-            .colour = kWhite,
-            .font = kInfoFont},
+    inBanner(label("透明标签2", {104, 129, 128, 32}, "0秒")),
+    inBanner(label("透明标签1", {64, 128, 40, 32}, "时间：")),
     Control{
         .name = "图片框1", .type = ControlType::PictureBox, .geometry = {0, 0, 456, 176}, .picture = kBanner},
 };

@@ -17,12 +17,7 @@ using namespace styles;
 
 constexpr Control info(std::string_view name, layout::Rect at, std::string_view text)
 {
-    return Control{.name = name,
-                   .type = ControlType::TransparentLabel,
-                   .geometry = at,
-                   .text = text,
-                   .colour = kWhite,
-                   .font = kInfoFont};
+    return textLabel(name, at, text, kWhite, kInfoFont);
 }
 
 constexpr std::array kControls{

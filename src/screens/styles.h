@@ -6,6 +6,8 @@
 
 #include "runtime/layout.h"
 
+#include <optional>
+
 namespace pelindra::styles {
 
 using layout::Font;
@@ -18,6 +20,19 @@ inline constexpr layout::Colour kGreen = rgb(0, 255, 0);
 inline constexpr layout::Colour kGrey = rgb(128, 128, 128);
 
 inline constexpr Font kInfoFont{.face = "", .pixels = 13};
+
+// A transparent label, the most common control of all.
+constexpr layout::Control textLabel(std::string_view name, layout::Rect at, std::string_view text,
+                                    layout::Colour colour, std::optional<Font> font, bool visible = true)
+{
+    return layout::Control{.name = name,
+                           .type = layout::ControlType::TransparentLabel,
+                           .geometry = at,
+                           .visible = visible,
+                           .text = text,
+                           .colour = colour,
+                           .font = font};
+}
 
 inline constexpr std::string_view kBanner = "banner.jpg";
 inline constexpr std::string_view kBlock = "block.jpg";
