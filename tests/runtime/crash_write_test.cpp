@@ -1,0 +1,129 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// A writer that saves record after record is killed at random moments, hundreds of times. Whenever it
+// dies, data.dat has to be a whole file that the writer could have left: an earlier record or the new
+// one, never a torn mixture, with every byte of the other sections untouched. A run is reproduced by
+// its seed: PELINDRA_CRASH_SEED=<seed> runtime_core_tests --gtest_filter='CrashWhileWriting.*'
+
+#include "runtime/profile_text.h"
+#include "runtime/settings_file.h"
+#include "temp_dir.h"
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace pelindra::settings {
+namespace {
+
+using fixtures::readBytes;
+using fixtures::TempDir;
+using fixtures::writeBytes;
+namespace fs = std::filesystem;
+
+constexpr int kKills = 250;
+
+// Other sections around the record, in GBK, with comments and odd bytes that must survive every save.
+const std::string kHead =
+    "; \xB1\xA3\xC1\xF4\xCE\xC4\xBC\xFE\r\n[\xC9\xE8\xD6\xC3]\r\n\xC3\xFB\xD7\xD6=\xD5\xC5\xC8\xFD\r\n"
+    "\xFF\xFE\x80=\x81\r\n\r\n";
+const std::string kTail = "\r\n# \xD7\xA2\xCA\xCD\r\n[Tail]\r\nX=\x80\x81\xFE\r\n";
+
+// Each save writes Score k and then Time k, so a file caught between the two holds Time k - 1.
+std::string version(long score, long time)
+{
+    return kHead + "[Mybest]\r\nScore=" + std::to_string(score) + "\r\nTime=" + std::to_string(time) + kTail;
+}
+
+long itemOf(const std::string& contents, std::string_view item)
+{
+    const auto text = profile::read(contents, "Mybest", item);
+    return text ? std::strtol(text->c_str(), nullptr, 10) : -1;
+}
+
+// Goes on from the last whole save: after a kill between the two items it saves that record again.
+[[noreturn]] void saveForever(const std::string& path)
+{
+    for (long k = itemOf(readFile(path).value_or(""), "Time") + 1;; ++k) {
+        if (!writeItem(path, "Mybest", "Score", std::to_string(k)))
+            std::_Exit(2);
+        if (!writeItem(path, "Mybest", "Time", std::to_string(k)))
+            std::_Exit(3);
+    }
+}
+
+TEST(CrashWhileWriting, AKilledWriterLeavesAWholeEarlierOrNewFileAndAtMostItsStagedCopy)
+{
+    const char* given = std::getenv("PELINDRA_CRASH_SEED");
+    const std::uint64_t seed = given != nullptr ? std::strtoull(given, nullptr, 0) : std::random_device{}();
+    std::printf("crash while writing: seed %llu (reproduce with PELINDRA_CRASH_SEED=%llu)\n",
+                static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed));
+    std::mt19937_64 rng(seed);
+    // Spread over four orders of magnitude, so that kills land before, inside and between saves.
+    std::uniform_real_distribution<double> logDelay(0.0, 4.0);
+
+    TempDir dir;
+    const auto path = dir.file("data.dat");
+    writeBytes(path, version(0, 0));
+    long score = 0;
+    long time = 0;
+    int halfSaves = 0;
+    int strays = 0;
+    for (int kill = 0; kill < kKills && !::testing::Test::HasFailure(); ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill) + " (seed " + std::to_string(seed) + ")");
+        const pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0)
+            saveForever(path);
+        ::usleep(static_cast<useconds_t>(std::pow(10.0, logDelay(rng))));
+        ::kill(writer, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the writer gave up: " << status;
+
+        const auto contents = readBytes(path);
+        const long nextScore = itemOf(contents, "Score");
+        const long nextTime = itemOf(contents, "Time");
+        ASSERT_TRUE(nextTime == nextScore || nextTime == nextScore - 1)
+            << "Score " << nextScore << " with Time " << nextTime;
+        ASSERT_EQ(contents, version(nextScore, nextTime)) << "only the two values may ever change";
+        ASSERT_TRUE(nextScore > score || (nextScore == score && nextTime >= time))
+            << "the record went back from " << score << "/" << time << " to " << nextScore << "/" << nextTime;
+        halfSaves += nextTime != nextScore;
+        score = nextScore;
+        time = nextTime;
+
+        // A kill between naming the staged copy and renaming it over data.dat leaves that copy behind:
+        // a whole file, never a torn one. Anything else left over would be a leak.
+        int left = 0;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            const auto name = entry.path().filename().string();
+            if (name == "data.dat")
+                continue;
+            ASSERT_TRUE(name.starts_with("data.dat.tmp-" + std::to_string(writer) + "-")) << name;
+            const auto staged = readBytes(entry.path().string());
+            const long stagedScore = itemOf(staged, "Score");
+            EXPECT_EQ(staged, version(stagedScore, itemOf(staged, "Time"))) << name;
+            ++left;
+            fs::remove(entry.path());
+        }
+        EXPECT_LE(left, 1) << "one writer stages one copy at a time";
+        strays += left;
+    }
+    std::printf("crash while writing: %d kills survived; the writer got to Score %ld, Time %ld; %d kills "
+                "came between the two items of a save; %d staged copies were left behind\n",
+                kKills, score, time, halfSaves, strays);
+    EXPECT_GT(score, kKills / 10) << "the writer hardly ever got to save: the kills prove little";
+    EXPECT_LE(strays, kKills / 10) << "staged copies pile up beyond the odd kill mid-rename";
+}
+
+} // namespace
+} // namespace pelindra::settings
