@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,7 +79,8 @@ std::string temporaryName(const std::string& path)
     return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
-// An unnamed file in dir where the file system offers one, so that a crash leaves no stray file behind.
+// An unnamed file in dir where the file system offers one, so that a crash while writing leaves no stray
+// file behind; only one between naming the finished file and renaming it can.
 int openUnnamed(const std::string& dir)
 {
 #ifdef O_TMPFILE
@@ -87,6 +90,27 @@ int openUnnamed(const std::string& dir)
     errno = EOPNOTSUPP;
     return -1;
 #endif
+}
+
+// Takes away the finished copies that processes killed just before their rename left beside target.
+// A copy whose writer still runs is its own business.
+void sweepStale(const std::string& dir, const std::string& target)
+{
+    const auto slash = target.rfind('/');
+    const auto prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+    DIR* listing = ::opendir(dir.c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix))
+            continue;
+        const auto pid = static_cast<pid_t>(std::strtol(entry->d_name + prefix.size(), nullptr, 10));
+        if (pid <= 0 || pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        ::unlinkat(::dirfd(listing), entry->d_name, 0);
+    }
+    ::closedir(listing);
 }
 
 bool syncDirectory(const std::string& dir)
@@ -222,6 +246,7 @@ bool replaceFile(const std::string& path, std::string_view contents)
         return false;
     }
     syncDirectory(dir);
+    sweepStale(dir, target);
     return true;
 }
 

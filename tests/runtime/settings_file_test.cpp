@@ -43,6 +43,25 @@ TEST(SettingsFile, RewritesLeaveNoTemporaryFilesBehind)
     EXPECT_EQ(readItem(path, "Mybest", "Score"), "19");
 }
 
+TEST(SettingsFile, ClearsAwayCopiesThatKilledWritersLeftButNotThoseOfLiveOnes)
+{
+    TempDir dir;
+    const auto path = dir.file("data.dat");
+    const pid_t child = ::fork();
+    if (child == 0)
+        std::_Exit(0);
+    ::waitpid(child, nullptr, 0);
+    const auto dead = dir.file("data.dat.tmp-" + std::to_string(child) + "-0");
+    const auto alive = dir.file("data.dat.tmp-" + std::to_string(::getppid()) + "-0");
+    const auto other = dir.file("other.dat.tmp-" + std::to_string(child) + "-0");
+    for (const auto& stray : {dead, alive, other})
+        writeBytes(stray, "[Mybest]\r\nScore=1\r\n");
+    ASSERT_TRUE(writeItem(path, "Mybest", "Score", "2"));
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(alive));
+    EXPECT_TRUE(fs::exists(other));
+}
+
 TEST(SettingsFile, KeepsForeignBytesOfOtherSectionsAndTheFilesMode)
 {
     TempDir dir;
