@@ -1,0 +1,692 @@
+# SPDX-FileCopyrightText: 2026 The Pelindra developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Runs the real Pelindra binary on a private X server and plays it the way a person would.
+
+Input goes in as real X events (xdotool), state comes back from the accessibility bus (AT-SPI), and
+the screen is looked at only for what the bus cannot tell, such as a text colour. Every test gets its
+own X server, its own directories and its own copy of the binary, and every test file its own D-Bus
+session, so that they can run side by side and nothing one leaves behind can make another pass or fail.
+"""
+
+import argparse
+import grp
+import os
+import pwd
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from collections import namedtuple
+
+import pyatspi
+from gi.repository import Atspi, GLib
+from Xlib import X
+from Xlib import display as xdisplay
+from Xlib import protocol
+
+POLL_SECONDS = 0.02
+# Long enough for a loaded two-core CI machine; a passing run never waits this long.
+STARTUP_TIMEOUT = 20.0
+STATE_TIMEOUT = 5.0
+
+TOOLS = ("Xvfb", "xdotool", "setpriv", "dbus-run-session")
+SESSION_MARK = "PELINDRA_E2E_SESSION"
+
+APP_NAMES = ("pelindra", "Pelindra")
+MENU = "Pelindra  鼠游板"
+GAME = "Pelindra"
+ABOUT = "关于"
+RECORD = "你破记录了！！！"
+
+Rect = namedtuple("Rect", "x y width height")
+
+
+# ---------------------------------------------------------------------------------------------------
+# Running a test file
+
+
+def test_main():
+    """Entry point of a test file. Returns (binary, argv for unittest) inside a session of its own.
+
+    Started outside one, it runs itself again inside a new D-Bus session whose runtime directory is
+    its own too: the accessibility bus keeps its socket in the runtime directory (or ~/.cache), so two
+    sessions that shared one would take each other's bus away when the first of them ended.
+    """
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--binary", default=os.environ.get("PELINDRA_BINARY"))
+    known, rest = parser.parse_known_args(sys.argv[1:])
+    me = sys.argv[0]
+    if not known.binary:
+        sys.exit(f"{me}: give the program to test with --binary PATH (or PELINDRA_BINARY)")
+    binary = os.path.abspath(known.binary)
+    if not os.access(binary, os.X_OK):
+        sys.exit(f"{me}: {binary} is not an executable file")
+    missing = [tool for tool in TOOLS if shutil.which(tool, path="/usr/bin:/bin") is None]
+    if missing:
+        sys.exit(f"{me}: missing {', '.join(missing)}; scripts/deps test installs them")
+    if os.environ.get(SESSION_MARK) == "1":
+        stop_everything_on_sigterm()
+        return binary, [me] + rest
+    sys.exit(_run_in_own_session([os.path.abspath(me), "--binary", binary] + rest))
+
+
+def _run_in_own_session(argv):
+    runtime = tempfile.mkdtemp(prefix="pelindra-e2e-session-")
+    _directories.add(runtime)
+    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, **{SESSION_MARK: "1"})
+    # The desktop the tests are started from stays out of it: given a DISPLAY, the accessibility
+    # library would look for its bus on that display first.
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS"):
+        env.pop(name, None)
+    stop_everything_on_sigterm()
+    try:
+        process = spawn(["dbus-run-session", "--", "/usr/bin/python3"] + argv, env=env,
+                        stdin=subprocess.DEVNULL)
+        return process.wait()
+    finally:
+        stop_everything()
+
+
+# ---------------------------------------------------------------------------------------------------
+# Processes and directories that we started or made, so that nothing outlives a test run
+
+_processes = set()
+_directories = set()
+
+
+def spawn(command, **options):
+    """Starts a process in a process group of its own, which stop_process ends as a whole."""
+    process = subprocess.Popen(command, start_new_session=True, **options)
+    _processes.add(process)
+    return process
+
+
+def stop_process(process, grace=2.0):
+    """Ends a process that we started, and everything it started, and reaps it."""
+    if process is None:
+        return
+    _processes.discard(process)
+    if process.poll() is not None:
+        return
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.killpg(process.pid, sig)
+        except ProcessLookupError:
+            pass
+        try:
+            process.wait(timeout=grace)
+            return
+        except subprocess.TimeoutExpired:
+            continue
+
+
+def stop_everything():
+    for process in list(_processes):
+        stop_process(process)
+    for path in list(_directories):
+        shutil.rmtree(path, ignore_errors=True)
+    _directories.clear()
+
+
+def stop_everything_on_sigterm():
+    """A test run stopped from outside (a time-out) still takes down its X servers and programs."""
+    def stop(signum, _frame):
+        stop_everything()
+        os._exit(128 + signum)
+
+    signal.signal(signal.SIGTERM, stop)
+
+
+class Workspace:
+    """The temporary directories of one test. Everything under its root goes when it is removed."""
+
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix="pelindra-e2e-")
+        os.chmod(self.root, 0o755)
+        _directories.add(self.root)
+
+    def directory(self, name, mode=0o700, owner=None):
+        path = os.path.join(self.root, name)
+        os.makedirs(path, exist_ok=True)
+        os.chmod(path, mode)
+        if owner is not None:
+            shutil.chown(path, *owner)
+        return path
+
+    def install(self, binary, name="program"):
+        """A copy of the binary alone in a directory of its own, which is where it keeps data.dat."""
+        directory = self.directory(name, 0o755)
+        target = os.path.join(directory, os.path.basename(binary))
+        shutil.copy2(binary, target)
+        return target
+
+    def remove(self):
+        _directories.discard(self.root)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+def user_ids(user, group):
+    return pwd.getpwnam(user).pw_uid, grp.getgrnam(group).gr_gid
+
+
+def read_bytes(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
+def read_settings(path):
+    """Reads an INI-style settings file into {section: {item: value}}, or None when it is missing."""
+    data = read_bytes(path)
+    if data is None:
+        return None
+    sections = {}
+    current = None
+    for line in data.decode("utf-8", errors="replace").splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            current = sections.setdefault(line[1:-1], {})
+        elif "=" in line and current is not None:
+            key, value = line.split("=", 1)
+            current[key.strip()] = value.strip()
+    return sections
+
+
+# ---------------------------------------------------------------------------------------------------
+# Waiting
+
+# What a look at the bus may raise while the program is still building or tearing down a window.
+TRANSIENT_ERRORS = (GLib.Error, LookupError)
+
+
+def wait_until(condition, timeout=STATE_TIMEOUT, what=None):
+    """Polls condition() until it returns something true, and returns that.
+
+    A look that fails because a window is just coming or going counts as "not yet". On time-out the
+    failure names what was awaited (what may be a function, asked then) and the last value or error
+    seen, which is usually the whole story.
+    """
+    deadline = time.monotonic() + timeout
+    last = None
+    while True:
+        try:
+            value = condition()
+            last = value
+            if value:
+                return value
+        except TRANSIENT_ERRORS as error:
+            last = error
+        if time.monotonic() >= deadline:
+            if callable(what):
+                what = what()
+            name = what or getattr(condition, "__name__", "a condition")
+            raise AssertionError(f"waited {timeout:.1f} s for {name}; last seen: {last!r}")
+        time.sleep(POLL_SECONDS)
+
+
+# ---------------------------------------------------------------------------------------------------
+# The X server
+
+
+class XServer:
+    """A private Xvfb. It picks a free display itself (-displayfd), so parallel tests never collide."""
+
+    def __init__(self, log_path):
+        self.display = None
+        self._log_path = log_path
+        self._process = None
+
+    def start(self, timeout=STARTUP_TIMEOUT):
+        read_fd, write_fd = os.pipe()
+        try:
+            with open(self._log_path, "ab") as log:
+                self._process = spawn(
+                    ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+                     "-nolisten", "tcp", "-noreset"],
+                    pass_fds=(write_fd,), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+            os.close(write_fd)
+            write_fd = -1
+            # Xvfb writes the display number once it accepts clients.
+            number = b""
+            deadline = time.monotonic() + timeout
+            while not number.endswith(b"\n"):
+                ready, _, _ = select.select([read_fd], [], [], max(deadline - time.monotonic(), 0))
+                chunk = os.read(read_fd, 16) if ready else b""
+                if not chunk:
+                    raise RuntimeError(f"Xvfb did not start; see {self._log_path}")
+                number += chunk
+        finally:
+            os.close(read_fd)
+            if write_fd >= 0:
+                os.close(write_fd)
+        self.display = ":" + number.decode().strip()
+        return self.display
+
+    def stop(self):
+        stop_process(self._process)
+        self._process = None
+
+
+# ---------------------------------------------------------------------------------------------------
+# Looking at the accessibility bus
+
+
+def showing(accessible):
+    try:
+        return accessible.getState().contains(pyatspi.STATE_SHOWING)
+    except GLib.Error:
+        return False
+
+
+def extents(accessible):
+    e = accessible.get_extents(Atspi.CoordType.SCREEN)
+    return Rect(e.x, e.y, e.width, e.height)
+
+
+def relative(rect, origin):
+    """rect moved so that origin's top-left corner is 0, 0."""
+    return Rect(rect.x - origin.x, rect.y - origin.y, rect.width, rect.height)
+
+
+def clip(rect, bounds):
+    left = max(rect.x, bounds.x)
+    top = max(rect.y, bounds.y)
+    right = min(rect.x + rect.width, bounds.x + bounds.width)
+    bottom = min(rect.y + rect.height, bounds.y + bounds.height)
+    return Rect(left, top, right - left, bottom - top)
+
+
+def descendants(accessible):
+    for child in accessible:
+        if child is None:
+            continue
+        yield child
+        yield from descendants(child)
+
+
+def find_all(root, name=None, role=None, only_showing=True):
+    found = []
+    for node in descendants(root):
+        if name is not None and node.name != name:
+            continue
+        if role is not None and node.getRole() != role:
+            continue
+        if only_showing and not showing(node):
+            continue
+        found.append(node)
+    return found
+
+
+def find(root, name=None, role=None, only_showing=True):
+    found = find_all(root, name, role, only_showing)
+    if not found:
+        raise LookupError(f"no {'showing ' if only_showing else ''}control named {name!r} "
+                          f"with role {role!r} in {root.name!r}")
+    return found[0]
+
+
+def label_at(window, rect):
+    """The label standing at rect in the window's client area; for labels whose name is their value."""
+    origin = extents(window)
+    for node in find_all(window, role=pyatspi.ROLE_LABEL):
+        if relative(extents(node), origin) == rect:
+            return node
+    raise LookupError(f"no label at {rect} in {window.name!r}")
+
+
+# ---------------------------------------------------------------------------------------------------
+# The program
+
+
+class Program:
+    """One run of a copy of the binary, with a clean environment of its own."""
+
+    def __init__(self, executable, display, workspace, *, home=None, data_home=None):
+        self.executable = executable
+        self.directory = os.path.dirname(executable)
+        self.display = display
+        self.home = home or workspace.directory("home")
+        self.data_home = data_home or os.path.join(self.home, "data")
+        self.runtime_dir = workspace.directory("runtime", 0o700)
+        self._stderr_path = os.path.join(workspace.root, f"stderr-{time.monotonic_ns()}.txt")
+        self.process = None
+        self._app = None
+        self._x = None
+
+    @property
+    def data_file(self):
+        return os.path.join(self.directory, "data.dat")
+
+    def environment(self):
+        env = {
+            "PATH": "/usr/bin:/bin",
+            "HOME": self.home,
+            "XDG_DATA_HOME": self.data_home,
+            "XDG_CONFIG_HOME": os.path.join(self.home, "config"),
+            "XDG_CACHE_HOME": os.path.join(self.home, "cache"),
+            "XDG_RUNTIME_DIR": self.runtime_dir,
+            "LANG": "C.UTF-8",
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+        }
+        if self.display:
+            env["DISPLAY"] = self.display
+        if "DBUS_SESSION_BUS_ADDRESS" in os.environ:
+            env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
+        return env
+
+    def start(self):
+        with open(self._stderr_path, "wb") as err:
+            # Started from elsewhere, so that a program that looked for data.dat in its working
+            # directory rather than its own would be caught.
+            self.process = spawn([self.executable], env=self.environment(), cwd=self.home,
+                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=err)
+        return self
+
+    def stop(self):
+        stop_process(self.process)
+        if self._x is not None:
+            self._x.close()
+            self._x = None
+
+    def wait_exit(self, timeout=STATE_TIMEOUT):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"the program was still running {timeout:.1f} s later") from None
+
+    def running(self):
+        return self.process.poll() is None
+
+    def stderr(self):
+        with open(self._stderr_path, "rb") as f:
+            return f.read().decode("utf-8", errors="replace")
+
+    # --- the bus -----------------------------------------------------------------------------------
+
+    def app(self, timeout=STARTUP_TIMEOUT):
+        """The program's application object on the bus, told from any other by its process id."""
+        if self._app is not None:
+            return self._app
+
+        def registered():
+            if not self.running():
+                raise AssertionError(f"the program ended early with {self.process.returncode}: "
+                                     f"{self.stderr()}")
+            for app in pyatspi.Registry.getDesktop(0):
+                try:
+                    if app is not None and app.get_process_id() == self.process.pid:
+                        return app
+                except GLib.Error:
+                    # One that has just gone away; it must not hide the others.
+                    continue
+            return None
+
+        self._app = wait_until(registered, timeout, "the program on the accessibility bus")
+        return self._app
+
+    def windows(self):
+        """Titles of the program's top-level windows that are on the screen now, sorted."""
+        return sorted(w.name for w in self.app() if w is not None and showing(w))
+
+    def window(self, title, timeout=STATE_TIMEOUT):
+        def shown():
+            for w in self.app():
+                if w is not None and w.name == title and showing(w):
+                    return w
+            return None
+
+        return wait_until(shown, timeout, lambda: f"window {title!r} (showing: {self._titles()})")
+
+    def wait_window_gone(self, title, timeout=STATE_TIMEOUT):
+        wait_until(lambda: title not in self.windows(), timeout, f"window {title!r} to go")
+
+    def _titles(self):
+        try:
+            return self.windows()
+        except TRANSIENT_ERRORS as error:
+            return repr(error)
+
+    # --- input -------------------------------------------------------------------------------------
+
+    def click_at(self, x, y):
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"],
+                       env={"DISPLAY": self.display, "PATH": "/usr/bin:/bin"},
+                       check=True, timeout=STATE_TIMEOUT, stdin=subprocess.DEVNULL)
+
+    def click(self, control, window=None):
+        """A real left click at the centre of the part of the control that its window shows."""
+        area = extents(control)
+        if window is not None:
+            area = clip(area, extents(window))
+        if area.width <= 0 or area.height <= 0:
+            raise AssertionError(f"{control.name!r} has nothing on the screen to click: {area}")
+        self.click_at(area.x + area.width // 2, area.y + area.height // 2)
+
+    def click_named(self, title, name, role=pyatspi.ROLE_PUSH_BUTTON):
+        window = self.window(title)
+        self.click(wait_until(lambda: find(window, name, role), what=f"{name!r} in {title!r}"), window)
+
+    # --- the X side --------------------------------------------------------------------------------
+
+    def _xdisplay(self):
+        if self._x is None:
+            self._x = xdisplay.Display(self.display)
+        return self._x
+
+    def _x_window(self, title):
+        d = self._xdisplay()
+        net_wm_name = d.intern_atom("_NET_WM_NAME")
+        utf8 = d.intern_atom("UTF8_STRING")
+        for w in d.screen().root.query_tree().children:
+            if w.get_attributes().map_state != X.IsViewable:
+                continue
+            prop = w.get_full_property(net_wm_name, utf8)
+            if prop is not None and prop.value.decode("utf-8") == title:
+                return w
+        raise LookupError(f"no mapped X window titled {title!r}")
+
+    def close_window(self, title):
+        """What a window manager's close button does: WM_DELETE_WINDOW to the window."""
+        d = self._xdisplay()
+        target = self._x_window(title)
+        protocols = d.intern_atom("WM_PROTOCOLS")
+        delete = d.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=target, client_type=protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        target.send_event(event, event_mask=X.NoEventMask)
+        d.sync()
+
+    def pixels(self, rect):
+        """The screen's pixels in rect as a list of (r, g, b)."""
+        root = self._xdisplay().screen().root
+        data = root.get_image(rect.x, rect.y, rect.width, rect.height, X.ZPixmap, 0xFFFFFFFF).data
+        # At depth 24 each pixel comes as a 32-bit word, blue first.
+        return [(data[i + 2], data[i + 1], data[i]) for i in range(0, len(data), 4)]
+
+
+# ---------------------------------------------------------------------------------------------------
+# The game window as a player reads it
+
+# Where the nine digit labels stand in the game window's client area, boxes 1 to 9 in reading order.
+GRID_COLUMNS = (136, 192, 248)
+GRID_ROWS = (200, 256, 312)
+DIGIT_OFFSET = (14, 10)
+DIGIT_SIZE = (32, 40)
+
+CLOCK_LABEL = Rect(104, 129, 128, 32)
+SCORE_LABEL = Rect(104, 168, 112, 32)
+BEST_TIME_LABEL = Rect(104, 148, 128, 32)
+BEST_SCORE_LABEL = Rect(104, 187, 112, 32)
+PROMPT_LABEL = Rect(256, 394, 120, 32)
+
+HIT_MARK = "中！"
+HINT = "这个数字就在框框里面！！别放弃哦"
+GAME_OVER = "游戏结束"
+START = "立刻开始！Go"
+NO_DIGIT = "没有这个数字"
+BACK = "返回"
+
+
+def box_rect(box):
+    """Client-area rectangle of the digit label of box 1 to 9."""
+    row, column = divmod(box - 1, 3)
+    return Rect(GRID_COLUMNS[column] + DIGIT_OFFSET[0], GRID_ROWS[row] + DIGIT_OFFSET[1], *DIGIT_SIZE)
+
+
+def is_digit(text):
+    return len(text) == 1 and text in "0123456789"
+
+
+def seconds_of(clock_text):
+    """The number in a clock text such as "12秒"."""
+    if not clock_text.endswith("秒"):
+        raise AssertionError(f"{clock_text!r} is no clock text")
+    return int(clock_text.removesuffix("秒"))
+
+
+class GameView:
+    """Reads the game window the way the player sees it.
+
+    The digit boxes and the value labels are named by their changing texts, so they are told apart by
+    where they stand in the window.
+    """
+
+    def __init__(self, program):
+        self.program = program
+
+    def window(self):
+        return self.program.window(GAME)
+
+    def clock(self):
+        return label_at(self.window(), CLOCK_LABEL).name
+
+    def score(self):
+        return label_at(self.window(), SCORE_LABEL).name
+
+    def best(self):
+        window = self.window()
+        return label_at(window, BEST_SCORE_LABEL).name, label_at(window, BEST_TIME_LABEL).name
+
+    def target(self):
+        return label_at(self.window(), PROMPT_LABEL).name
+
+    def boxes(self):
+        """The nine digit labels, boxes 1 to 9."""
+        window = self.window()
+        origin = extents(window)
+        by_place = {relative(extents(node), origin): node
+                    for node in find_all(window, role=pyatspi.ROLE_PUSH_BUTTON)}
+        missing = [box for box in range(1, 10) if box_rect(box) not in by_place]
+        if missing:
+            raise LookupError(f"no digit label for boxes {missing}")
+        return [by_place[box_rect(box)] for box in range(1, 10)]
+
+    def board(self):
+        return [node.name for node in self.boxes()]
+
+    def shows(self, name):
+        return bool(find_all(self.window(), name=name))
+
+    def click_box(self, box):
+        self.program.click(self.boxes()[box - 1], self.window())
+
+    def click_link(self, name):
+        window = self.window()
+        self.program.click(find(window, name, pyatspi.ROLE_PUSH_BUTTON), window)
+
+    def deal(self):
+        """(target, board) of the deal in play, read until two looks agree.
+
+        A look takes a dozen calls on the bus; two equal looks in a row cannot straddle a new deal.
+        """
+        def settled():
+            first = (self.target(), self.board())
+            second = (self.target(), self.board())
+            if first != second or not is_digit(first[0]) or not all(is_digit(d) for d in first[1]):
+                return None
+            return first
+
+        return wait_until(settled, what="a whole deal on the board")
+
+    def answer_right(self):
+        """Gives the right answer to the deal on the board; returns that deal once it has scored."""
+        target, board = self.deal()
+        before = int(self.score())
+        if target in board:
+            self.click_box(board.index(target) + 1)
+        else:
+            self.click_link(NO_DIGIT)
+        wait_until(lambda: self.score() == str(before + 1), what=f"the score to rise from {before}")
+        return target, board
+
+    def lose(self):
+        """Clicks a box that does not hold the target. Returns the clock as it read just before."""
+        while True:
+            target, board = self.deal()
+            wrong = [box for box, digit in enumerate(board, 1) if digit != target]
+            if wrong:
+                break
+            # All nine boxes hold the target: no wrong box to click on this deal.
+            self.answer_right()
+        clock = self.clock()
+        self.click_box(wrong[0])
+        return clock
+
+    def start_game(self):
+        self.click_link(START)
+        wait_until(lambda: not self.shows(START) and self.clock() == "0秒" and self.score() == "0",
+                   what="a new game to start")
+        return self.deal()
+
+
+class RecordView:
+    """The record window's two values, told apart by where they stand."""
+
+    TIME = Rect(168, 89, 128, 32)
+    SCORE = Rect(168, 128, 112, 32)
+
+    def __init__(self, program):
+        self.program = program
+
+    def time(self):
+        return label_at(self.program.window(RECORD), self.TIME).name
+
+    def score(self):
+        return label_at(self.program.window(RECORD), self.SCORE).name
+
+    def leave(self):
+        self.program.click_named(RECORD, BACK)
+        self.program.wait_window_gone(RECORD)
+
+
+# ---------------------------------------------------------------------------------------------------
+# Colours on the screen
+
+
+def is_red(rgb):
+    r, g, b = rgb
+    return r > 180 and g < 90 and b < 90
+
+
+def is_white(rgb):
+    return min(rgb) > 200
+
+
+def text_colour(pixels):
+    """"red" or "white" for a label's pixels, by which of the two its glyphs are drawn in.
+
+    The background may hold a few pixels of either colour, so a colour counts only when there are
+    enough of it to be letters and next to none of the other.
+    """
+    red = sum(1 for p in pixels if is_red(p))
+    white = sum(1 for p in pixels if is_white(p))
+    if red >= 30 and red > 2 * white:
+        return "red"
+    if white >= 30 and red < 5:
+        return "white"
+    return None

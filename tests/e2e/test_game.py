@@ -1,0 +1,254 @@
+# SPDX-FileCopyrightText: 2026 The Pelindra developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Real games, played on the screen: answers, feedback, game over, the clock and the best record."""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness  # noqa: E402
+from harness import GAME, MENU, RECORD, wait_until  # noqa: E402
+
+BINARY = None
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+FIRST_RUN = {"Mybest": {"Time": "0", "Score": "0"}}
+
+
+class OnScreen(unittest.TestCase):
+    def setUp(self):
+        self.workspace = harness.Workspace()
+        self.addCleanup(self.workspace.remove)
+        self.x = harness.XServer(os.path.join(self.workspace.root, "xvfb.log"))
+        self.addCleanup(self.x.stop)
+        self.x.start()
+        self.executable = self.workspace.install(BINARY)
+
+    def run_program(self):
+        program = harness.Program(self.executable, self.x.display, self.workspace)
+        self.addCleanup(program.stop)
+        program.start()
+        program.window(MENU, harness.STARTUP_TIMEOUT)
+        return program
+
+    def open_game(self, program):
+        program.click_named(MENU, "开始游戏")
+        wait_until(lambda: program.windows() == [GAME], what="the game window in place of the menu")
+        return harness.GameView(program)
+
+    def end_program(self, program):
+        program.close_window(GAME)
+        self.assertEqual(program.wait_exit(), 0)
+        self.assertEqual(program.stderr(), "")
+
+
+class Playing(OnScreen):
+    def test_a_first_game_sets_a_record_that_the_next_run_shows(self):
+        program = self.run_program()
+        data = program.data_file
+        # Created while the menu was being built, before it showed.
+        self.assertEqual(harness.read_settings(data), FIRST_RUN)
+        stored = harness.read_bytes(data)
+
+        view = self.open_game(program)
+        self.assert_idle_before_any_game(view)
+        self.start_after_idle_answers(view)
+        score = self.play_every_kind_of_answer(view)
+
+        clock_before = harness.seconds_of(view.lose())
+        record = harness.RecordView(program)
+        program.window(RECORD)
+        # The record window stands alone; the game window comes back only through its "返回".
+        self.assertEqual(program.windows(), [RECORD])
+        self.assertEqual(record.score(), str(score))
+        seconds = harness.seconds_of(record.time())
+        self.assertIn(seconds, (clock_before, clock_before + 1))
+        # Written only once the window has closed.
+        self.assertEqual(harness.read_bytes(data), stored)
+
+        record.leave()
+        wait_until(lambda: program.windows() == [GAME], what="the game window back")
+        wait_until(lambda: harness.read_settings(data) == record_file(score, seconds),
+                   what=f"data.dat to hold {score} and {seconds}")
+        self.assertTrue(view.shows(harness.GAME_OVER))
+        self.assertEqual(view.board(), [""] * 9)
+        self.assertEqual(view.target(), "0")
+        self.assertTrue(view.shows(harness.START))
+        self.assertEqual((view.clock(), view.score()), (f"{seconds}秒", str(score)))
+        self.assertEqual(view.best(), (str(score), f"{seconds}秒"))
+        self.end_program(program)
+
+        # The next run reads the record at start-up, but the game window shows it only from the
+        # first game on.
+        again = self.run_program()
+        view = self.open_game(again)
+        self.assertEqual(view.best(), ("0", "0秒"))
+        view.start_game()
+        self.assertEqual(view.best(), (str(score), f"{seconds}秒"))
+        self.end_program(again)
+        self.assertEqual(harness.read_settings(data), record_file(score, seconds))
+
+    def assert_idle_before_any_game(self, view):
+        self.assertEqual(view.best(), ("0", "0秒"))
+        self.assertEqual((view.clock(), view.score(), view.target()), ("0秒", "0", "0 "))
+        self.assertEqual(view.board(), [""] * 9)
+        for message in (harness.HIT_MARK, harness.HINT, harness.GAME_OVER):
+            self.assertFalse(view.shows(message), message)
+
+    def start_after_idle_answers(self, view):
+        # Answers while no game runs count for nothing. Judged all the same, an empty box would match
+        # the empty target and show the hit mark, and a claim would be wrong and show the hint; the
+        # start that follows them in the event queue hides neither.
+        view.click_box(5)
+        view.click_link(harness.NO_DIGIT)
+        view.start_game()
+        self.assertFalse(view.shows(harness.HIT_MARK))
+        self.assertFalse(view.shows(harness.HINT))
+
+    def play_every_kind_of_answer(self, view):
+        """A right box, a wrong claim and a right claim, each checked as it happens; returns the score."""
+        score = 0
+        done = set()
+        while done != {"box", "wrong claim", "right claim"}:
+            self.assertLess(harness.seconds_of(view.clock()), 12, f"out of time with only {done} done")
+            target, board = view.deal()
+            if target not in board:
+                view.click_link(harness.NO_DIGIT)
+                score += 1
+                wait_until(lambda: view.score() == str(score), what="a right claim to score")
+                done.add("right claim")
+            elif score > 0 and "wrong claim" not in done:
+                clicked = time.monotonic()
+                view.click_link(harness.NO_DIGIT)
+                score -= 1
+                wait_until(lambda: view.score() == str(score), what="a wrong claim to cost a point")
+                self.assertTrue(view.shows(harness.HINT))
+                self.assertEqual(view.deal(), (target, board), "a wrong claim keeps the deal")
+                wait_until(lambda: not view.shows(harness.HINT), 4.0, "the hint to go")
+                self.assertGreater(time.monotonic() - clicked, 1.45, "the hint stays for 1.5 s")
+                done.add("wrong claim")
+            else:
+                clicked = time.monotonic()
+                view.click_box(board.index(target) + 1)
+                score += 1
+                wait_until(lambda: view.score() == str(score), what="a right box to score")
+                self.assertTrue(view.shows(harness.HIT_MARK))
+                if "box" not in done:
+                    wait_until(lambda: not view.shows(harness.HIT_MARK), 3.0, "the hit mark to go")
+                    self.assertGreater(time.monotonic() - clicked, 0.95, "the hit mark stays for 1 s")
+                done.add("box")
+        return score
+
+    def test_a_game_left_alone_runs_out_at_15_seconds(self):
+        program = self.run_program()
+        stored = harness.read_bytes(program.data_file)
+        view = self.open_game(program)
+        clock = harness.CLOCK_LABEL
+        origin = harness.extents(view.window())
+        on_screen = harness.Rect(origin.x + clock.x, origin.y + clock.y, clock.width, clock.height)
+
+        started = time.monotonic()
+        view.start_game()
+        seen = []
+        red_at = set()
+
+        def over():
+            # Colour and text are set in one tick, so pixels read between two equal texts belong to
+            # that text (or, not yet repainted, to the one before it).
+            text = view.clock()
+            colour = harness.text_colour(program.pixels(on_screen))
+            if view.clock() == text:
+                if not seen or seen[-1] != text:
+                    seen.append(text)
+                if colour == "red":
+                    red_at.add(harness.seconds_of(text))
+            return view.shows(harness.GAME_OVER)
+
+        wait_until(over, 25.0, "the game to run out")
+        took = time.monotonic() - started
+        self.assertGreater(took, 14.9, "fifteen 1 s ticks cannot be done sooner")
+        self.assertEqual(view.clock(), "15秒")
+        numbers = [harness.seconds_of(text) for text in seen]
+        self.assertEqual(numbers, sorted(set(numbers)), "the clock only goes forward")
+        self.assertEqual(red_at - {12, 13, 14, 15}, set(), "red only in the last seconds")
+        self.assertTrue(red_at & {12, 13, 14}, "red in the last seconds")
+        # The game that ran out leaves the clock white again.
+        wait_until(lambda: harness.text_colour(program.pixels(on_screen)) == "white",
+                   what="the clock to turn white")
+
+        self.assertEqual(view.board(), [""] * 9)
+        self.assertEqual(view.target(), "0")
+        self.assertTrue(view.shows(harness.START))
+        # Nothing scored is no record: no record window, nothing written.
+        self.assertEqual(program.windows(), [GAME])
+        self.assertEqual(harness.read_bytes(program.data_file), stored)
+        self.end_program(program)
+
+
+class NoWriteAccess(unittest.TestCase):
+    """A player who may not write to the program's directory keeps the record in their data directory."""
+
+    def test_the_record_is_kept_in_the_data_directory_and_read_back(self):
+        workspace = harness.Workspace()
+        self.addCleanup(workspace.remove)
+        executable = workspace.install(BINARY)
+        owner = harness.user_ids("nobody", "nogroup")
+        home = workspace.directory("home", 0o700, owner)
+        data_home = os.path.join(home, "data")
+        scripts = workspace.directory("scripts", 0o755)
+        for name in ("harness.py", "player.py"):
+            shutil.copy(os.path.join(HERE, name), scripts)
+
+        def play(what):
+            return self.play_as_nobody(os.path.join(scripts, "player.py"), executable, home, data_home,
+                                       what)
+
+        record = play("record")
+        self.assertEqual(record["exit"], 0)
+        self.assertEqual(record["stderr"], "")
+        score, seconds = record["score"], harness.seconds_of(record["time"])
+        self.assertGreater(int(score), 0)
+        self.assertFalse(os.path.exists(os.path.join(os.path.dirname(executable), "data.dat")))
+        kept = os.path.join(data_home, "Pelindra", "data.dat")
+        self.assertEqual(harness.read_settings(kept), record_file(int(score), seconds))
+
+        look = play("look")
+        self.assertEqual(look["exit"], 0)
+        self.assertEqual(look["before"], ["0", "0秒"])
+        self.assertEqual(look["after"], [score, f"{seconds}秒"])
+
+    def play_as_nobody(self, player, executable, home, data_home, what):
+        command = [
+            "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
+            "env", "-i", "PATH=/usr/bin:/bin", f"HOME={home}", "LANG=C.UTF-8",
+            "dbus-run-session", "--",
+            "/usr/bin/python3", player, "--binary", executable, "--home", home, "--data-home", data_home,
+            what,
+        ]
+        process = harness.spawn(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        self.addCleanup(harness.stop_process, process, 5.0)
+        try:
+            out, err = process.communicate(timeout=90)
+        except subprocess.TimeoutExpired:
+            harness.stop_process(process, 5.0)
+            out, err = process.communicate()
+        err = err.decode("utf-8", errors="replace")
+        self.assertEqual(process.returncode, 0, f"the player failed:\n{err}")
+        return json.loads(out.decode("utf-8").strip().splitlines()[-1])
+
+
+def record_file(score, seconds):
+    return {"Mybest": {"Score": str(score), "Time": str(seconds)}}
+
+
+if __name__ == "__main__":
+    BINARY, argv = harness.test_main()
+    unittest.main(argv=argv, verbosity=2)
