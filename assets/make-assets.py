@@ -34,6 +34,12 @@ NOTO_REGULAR = NOTO_DIR / "NotoSansCJK-Regular.ttc"
 NOTO_BOLD = NOTO_DIR / "NotoSansCJK-Bold.ttc"
 NOTO_COPYRIGHT = Path("/usr/share/doc/fonts-noto-cjk/copyright")
 FAMILY = "Noto Sans CJK SC"
+# The subsets go by a name of their own, so that a system that has the whole of Noto Sans CJK installed
+# still draws the program's texts in the faces it ships, and does not map the large system files.
+SUBSET_FAMILY = "Pelindra Sans SC"
+# The bold cut is a family of its own: it stands in for the heavy display faces the layouts name, which
+# the program can then ask for after them without first looking up whether they are installed.
+HEAVY_FAMILY = "Pelindra Sans SC Heavy"
 
 # Texts the program puts together at run time, so no literal carries them
 # whole. Add to this when a new one appears.
@@ -854,7 +860,27 @@ def program_characters():
 # ---------------------------------------------------------------- font subsets
 
 
-def subset_font(collection, out, characters):
+def rename(font, family, style):
+    names = font["name"]
+    postscript = family.replace(" ", "") + "-" + style
+    for record in list(names.names):
+        if record.nameID in (1, 16):
+            record.string = family
+        elif record.nameID == 3:
+            record.string = f"{postscript};subset of {FAMILY}"
+        elif record.nameID == 4:
+            record.string = f"{family} {style}"
+        elif record.nameID == 6:
+            record.string = postscript
+    cff = font["CFF "].cff
+    cff.fontNames = [postscript]
+    top = cff.topDictIndex[0]
+    for key, value in (("FamilyName", family), ("FullName", f"{family} {style}")):
+        if hasattr(top, key):
+            setattr(top, key, value)
+
+
+def subset_font(collection, out, characters, family, style):
     font = TTFont(str(collection), fontNumber=sc_face_index(collection), recalcTimestamp=False)
     options = ft_subset.Options()
     # Only the features horizontal text uses: every feature kept costs the shaper time when it first
@@ -869,6 +895,7 @@ def subset_font(collection, out, characters):
     subsetter = ft_subset.Subsetter(options)
     subsetter.populate(unicodes=sorted(ord(c) for c in characters))
     subsetter.subset(font)
+    rename(font, family, style)
     font.save(str(out))
     font.close()
 
@@ -918,8 +945,12 @@ face whose family is "{FAMILY}").
 They hold only printable ASCII, the characters that appear in string
 literals under src/, and a few characters of texts built at run time, so the
 program looks the same everywhere without carrying the whole font.
-Hinting is dropped, all OpenType layout features are kept, and the family
-name stays "{FAMILY}" so the program asks for it by that name.
+Hinting is dropped and only the default OpenType layout features are kept.
+The Regular cut is renamed "{SUBSET_FAMILY}" (PelindraSansSC-Regular.otf), and
+the program asks for it by that name: a system with the whole of Noto Sans CJK
+installed would otherwise draw from its own files. The Bold cut is a family of
+its own, "{HEAVY_FAMILY}" (PelindraSansSC-Heavy.otf): it stands in for the
+display faces the program names where they are not installed.
 
 Made by assets/make-assets.py with fontTools' subsetter; re-run it after
 changing user-visible text:
@@ -1048,14 +1079,14 @@ def check_theme_icons():
 
 
 def check_fonts(characters, styles):
-    for path, style in styles:
+    for path, wanted, style in styles:
         font = TTFont(str(path))
         cmap = font["cmap"].getBestCmap()
         missing = sorted(c for c in characters if ord(c) not in cmap)
         if missing:
             fail(f"{path.name} lacks {''.join(missing)!r} ({', '.join(f'U+{ord(c):04X}' for c in missing)})")
         family, sub = font["name"].getDebugName(1), font["name"].getDebugName(2)
-        if (family, sub) != (FAMILY, style):
+        if (family, sub) != (wanted, style):
             fail(f"{path.name} is named {family!r} {sub!r}")
 
 
@@ -1086,20 +1117,20 @@ def main():
     characters, files = program_characters()
     FONT_DIR.mkdir(exist_ok=True)
     styles = (
-        (NOTO_REGULAR, FONT_DIR / "NotoSansCJKsc-Regular-subset.otf", "Regular"),
-        (NOTO_BOLD, FONT_DIR / "NotoSansCJKsc-Bold-subset.otf", "Bold"),
+        (NOTO_REGULAR, FONT_DIR / "PelindraSansSC-Regular.otf", SUBSET_FAMILY, "Regular"),
+        (NOTO_BOLD, FONT_DIR / "PelindraSansSC-Heavy.otf", HEAVY_FAMILY, "Bold"),
     )
-    for collection, out, _ in styles:
-        subset_font(collection, out, characters)
+    for collection, out, family, style in styles:
+        subset_font(collection, out, characters, family, style)
     (FONT_DIR / "LICENSE-OFL.txt").write_text(ofl_text(), encoding="utf-8")
     (FONT_DIR / "README").write_text(font_readme(), encoding="utf-8")
-    check_fonts(characters, [(out, style) for _, out, style in styles])
+    check_fonts(characters, [(out, family, style) for _, out, family, style in styles])
 
     non_ascii = sorted(c for c in characters if ord(c) > 0x7F)
     print(f"banner.jpg: darkest zones peak at luminance {worst:.4f} (limit {DARK_LIMIT})")
     print(f"scanned {len(files)} source files")
     print(f"characters: {len(characters)} (95 ASCII + {len(non_ascii)} others)")
-    for _, out, _ in styles:
+    for _, out, _, _ in styles:
         print(f"{out.relative_to(ASSETS)}: {out.stat().st_size} bytes")
     print("all outputs checked")
 

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QHash>
 #include <QStringList>
 
 namespace pelindra::qt::fonts {
@@ -27,9 +26,8 @@ QStringList aliasesOf(const QString& face)
 void loadEmbedded()
 {
     static const bool loaded = [] {
-        QFontDatabase::addApplicationFont(
-            QStringLiteral(":/pelindra/fonts/NotoSansCJKsc-Regular-subset.otf"));
-        QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/NotoSansCJKsc-Bold-subset.otf"));
+        QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/PelindraSansSC-Regular.otf"));
+        QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/PelindraSansSC-Heavy.otf"));
         QApplication::setFont(defaultFont());
         return true;
     }();
@@ -39,23 +37,10 @@ void loadEmbedded()
 QFont defaultFont()
 {
     QFont font;
-    font.setFamilies({kFamily});
+    font.setFamilies({kFamily, QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(kDefaultPixels);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
-}
-
-bool faceInstalled(std::string_view face)
-{
-    static QHash<QString, bool> known;
-    const auto name = QString::fromUtf8(face.data(), qsizetype(face.size()));
-    if (const auto it = known.constFind(name); it != known.constEnd())
-        return *it;
-    bool found = false;
-    for (const auto& alias : aliasesOf(name))
-        found = found || QFontDatabase::hasFamily(alias);
-    known.insert(name, found);
-    return found;
 }
 
 QFont fontFor(const layout::Control& control)
@@ -69,18 +54,14 @@ QFont fontFor(const layout::Control& control)
     if (!control.font)
         return font;
     const auto& spec = *control.font;
-    int weight = spec.weight;
     if (!spec.face.empty()) {
-        if (faceInstalled(spec.face)) {
-            auto families = aliasesOf(QString::fromUtf8(spec.face.data(), qsizetype(spec.face.size())));
-            families.append(kFamily);
-            font.setFamilies(families);
-        } else {
-            weight = 700;
-        }
+        // The face where it is installed, else our heavy cut, which has nothing lighter to offer.
+        auto families = aliasesOf(QString::fromUtf8(spec.face.data(), qsizetype(spec.face.size())));
+        families << kHeavyFamily << kFamily;
+        font.setFamilies(families);
     }
     font.setPixelSize(spec.pixels);
-    font.setWeight(weight >= 700 ? QFont::Bold : QFont::Normal);
+    font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
     font.setItalic(spec.italic);
     font.setUnderline(spec.underline);
     return font;

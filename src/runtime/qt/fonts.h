@@ -10,9 +10,12 @@
 
 namespace pelindra::qt::fonts {
 
-// The face we ship. Asked for by its Simplified Chinese name: under a non-Chinese locale a plain CJK
-// request would get the Japanese glyph forms.
-inline const QString kFamily = QStringLiteral("Noto Sans CJK SC");
+// The face we ship: Noto Sans CJK SC, cut down to the program's characters and renamed, so that a full
+// Noto CJK on the system does not stand in for it. Always asked for by name, the Simplified Chinese
+// forms first: under a non-Chinese locale a plain CJK request gets the Japanese glyph forms.
+inline const QString kFamily = QStringLiteral("Pelindra Sans SC");
+// Our bold cut, as a family of its own: the heavy stand-in for display faces that are not installed.
+inline const QString kHeavyFamily = QStringLiteral("Pelindra Sans SC Heavy");
 
 // Registers the embedded subsets once; every text the program shows has its glyphs in them.
 void loadEmbedded();
@@ -22,9 +25,5 @@ QFont defaultFont();
 
 // The font a control draws in: its own, the one its type implies, or the default.
 QFont fontFor(const layout::Control& control);
-
-// Whether a named face of the layouts is installed here; where it is not, a heavy weight of our own
-// face stands in for it.
-bool faceInstalled(std::string_view face);
 
 } // namespace pelindra::qt::fonts

@@ -54,17 +54,22 @@ PictureLoader::~PictureLoader()
 
 std::shared_future<QList<QImage>> PictureLoader::request(const QString& path, QSize atLeast)
 {
-    const QSize at = decodeSize(path, atLeast);
-    const auto key = std::make_pair(path, std::make_pair(at.width(), at.height()));
+    const auto key = std::make_pair(path, std::make_pair(atLeast.width(), atLeast.height()));
     std::lock_guard lock(mutex_);
     if (const auto it = known_.find(key); it != known_.end())
         return it->second;
-    Job job{path, at, {}};
+    Job job{path, atLeast, {}};
     auto future = job.result.get_future().share();
     known_.emplace(key, future);
     jobs_.push_back(std::move(job));
     wake_.notify_one();
     return future;
+}
+
+void PictureLoader::forget(const QString& path, QSize atLeast)
+{
+    std::lock_guard lock(mutex_);
+    known_.erase(std::make_pair(path, std::make_pair(atLeast.width(), atLeast.height())));
 }
 
 void PictureLoader::work()
@@ -79,7 +84,7 @@ void PictureLoader::work()
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        job.result.set_value(decode(job.path, job.decodeAt));
+        job.result.set_value(decode(job.path, decodeSize(job.path, job.atLeast)));
     }
 }
 

@@ -29,12 +29,14 @@ public:
     // Every image of the file at path, decoded at the smallest size that is still at least atLeast
     // (an empty size: at full size). Asked twice, it is decoded once.
     std::shared_future<QList<QImage>> request(const QString& path, QSize atLeast);
+    // Lets go of a decoded result that its one user has taken.
+    void forget(const QString& path, QSize atLeast);
 
 private:
     struct Job
     {
         QString path;
-        QSize decodeAt; // empty: full size
+        QSize atLeast; // empty: full size
         std::promise<QList<QImage>> result;
     };
 

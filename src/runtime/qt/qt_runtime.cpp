@@ -46,18 +46,6 @@ void QtRuntime::DefineWindow(WindowDefinition definition)
 {
     if (definition.layout == nullptr)
         return;
-    // Start decoding the window's pictures now, while the first window sets up its fonts.
-    const qreal scale = qApp->devicePixelRatio();
-    for (const auto& control : definition.layout->controls) {
-        if (control.type != layout::ControlType::PictureBox)
-            continue;
-        const QSize box = control.fit == layout::Fit::Scaled
-                              ? (QSizeF(control.geometry.width, control.geometry.height) * scale).toSize()
-                              : QSize();
-        loader_.request(assetPath(control.picture), box);
-    }
-    if (!definition.layout->icon.empty())
-        loader_.request(assetPath(definition.layout->icon), {});
     const std::string name(definition.layout->name);
     definitions_[name] = std::move(definition);
 }
@@ -77,6 +65,10 @@ FormWindow* QtRuntime::build(std::string_view window, bool dialog)
         old->hide();
         old->deleteLater();
     }
+    // A window that shows at once has its pictures decoded on the side while its fonts are set up; a
+    // hidden one decodes them when it is first painted.
+    if (dialog || it->second.layout->visible)
+        prefetch(*it->second.layout);
     fonts::loadEmbedded();
     auto* w = new FormWindow(it->second, *this, dialog);
     windows_[fromView(window)] = w;
@@ -234,15 +226,36 @@ std::int32_t QtRuntime::RandomInt(std::int32_t min, std::int32_t max)
     return random_.between(min, max);
 }
 
+QSize QtRuntime::onScreen(const layout::Control& control)
+{
+    if (control.fit != layout::Fit::Scaled)
+        return {};
+    return (QSizeF(control.geometry.width, control.geometry.height) * qApp->devicePixelRatio()).toSize();
+}
+
+void QtRuntime::prefetch(const layout::Window& form)
+{
+    // The icon first: the window needs it as soon as it is built, the pictures only when it paints.
+    if (!form.icon.empty())
+        loader_.request(assetPath(form.icon), {});
+    for (const auto& control : form.controls)
+        if (control.type == layout::ControlType::PictureBox)
+            loader_.request(assetPath(control.picture), onScreen(control));
+}
+
 QPixmap QtRuntime::picture(std::string_view asset, QSize atLeast)
 {
-    const auto images = loader_.request(assetPath(asset), atLeast).get();
-    if (images.isEmpty())
-        return {};
-    const auto key = assetPath(asset) + QLatin1Char('@') + QString::number(images.front().width());
+    const auto path = assetPath(asset);
+    const auto key = path + QLatin1Char('|') + QString::number(atLeast.width()) + QLatin1Char('x') +
+                     QString::number(atLeast.height());
     auto it = pictures_.find(key);
-    if (it == pictures_.end())
-        it = pictures_.insert(key, QPixmap::fromImage(images.front()));
+    if (it == pictures_.end()) {
+        auto images = loader_.request(path, atLeast).get();
+        // Once a picture is on the GUI side, the decoded copy has done its work.
+        loader_.forget(path, atLeast);
+        it = pictures_.insert(key,
+                              images.isEmpty() ? QPixmap() : QPixmap::fromImage(std::move(images.front())));
+    }
     return *it;
 }
 
@@ -254,6 +267,7 @@ QIcon QtRuntime::icon(std::string_view asset)
         QIcon icon;
         for (const auto& image : loader_.request(path, {}).get())
             icon.addPixmap(QPixmap::fromImage(image));
+        loader_.forget(path, {});
         it = icons_.insert(path, icon);
     }
     return *it;

@@ -5,6 +5,7 @@
 // The runtime on Qt Widgets. It needs a QApplication to exist already and owns the windows it builds.
 
 #include "picture_loader.h"
+#include "runtime/layout.h"
 #include "runtime/random_source.h"
 #include "runtime/runtime.h"
 
@@ -64,6 +65,9 @@ public:
 
 private:
     FormWindow* build(std::string_view window, bool dialog);
+    // Starts decoding the pictures of a window at the size they take on this screen.
+    void prefetch(const layout::Window& form);
+    static QSize onScreen(const layout::Control& control);
 
     std::map<std::string, WindowDefinition, std::less<>> definitions_;
     std::map<std::string, QPointer<FormWindow>, std::less<>> windows_;
