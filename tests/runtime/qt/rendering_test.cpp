@@ -88,10 +88,13 @@ TEST(Texts, AreAllInGb2312AndTheInstructionsTake260Bytes)
 
 TEST_F(Windows, EveryTextHasItsGlyphsInTheEmbeddedFaceAndInTheFontItIsDrawnIn)
 {
-    QFile file(QStringLiteral(":/pelindra/fonts/NotoSansCJKsc-Regular-subset.otf"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QRawFont embedded(file.readAll(), 12);
-    ASSERT_TRUE(embedded.isValid());
+    std::vector<QRawFont> embedded;
+    for (const auto* name : {"PelindraSansSC-Regular.otf", "PelindraSansSC-Heavy.otf"}) {
+        QFile file(QStringLiteral(":/pelindra/fonts/") + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        embedded.emplace_back(file.readAll(), 12);
+        ASSERT_TRUE(embedded.back().isValid()) << name;
+    }
     for (const auto* form : kLayouts) {
         auto* window = rt.window(form->name);
         ASSERT_NE(window, nullptr) << form->name;
@@ -103,8 +106,10 @@ TEST_F(Windows, EveryTextHasItsGlyphsInTheEmbeddedFaceAndInTheFontItIsDrawnIn)
             for (const auto c : text.toUcs4()) {
                 if (c == '\r' || c == '\n')
                     continue;
-                EXPECT_TRUE(embedded.supportsCharacter(c))
-                    << "U+" << std::hex << c << " in " << text.toStdString();
+                for (const auto& face : embedded)
+                    EXPECT_TRUE(face.supportsCharacter(c))
+                        << "U+" << std::hex << c << " in " << text.toStdString() << " ("
+                        << face.familyName().toStdString() << ")";
             }
             QTextLayout layout(text, font);
             layout.beginLayout();
