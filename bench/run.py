@@ -145,12 +145,14 @@ def main():
             Run(binary, probe, server, work).close()
         for i in range(args.runs):
             print(f"run {i + 1} of {args.runs}", file=sys.stderr)
+            time.sleep(1.0)  # let the X server settle after the last program went
             run = Run(floor, probe, server, work)
             time.sleep(0.3)
             figures["floor_start"].append(run.startup_ms)
             figures["floor_rss"].append(peak_rss_mib(run.process.pid))
             run.close()
 
+            time.sleep(1.0)
             run = Run(game, probe, server, work)
             time.sleep(0.3)
             figures["start"].append(run.startup_ms)
