@@ -21,7 +21,6 @@ cp "$top"/tests/fuzz/corpus/* "$work/"
 mkdir -p "$build/findings"
 log="$build/fuzz.log"
 status=0
-# Both jobs of a 2-core machine; each runs for the whole time.
 "$build/profile_fuzzer" -max_total_time="$seconds" -max_len=4096 -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$build/findings/" "$work" >"$log" 2>&1 || status=$?
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
