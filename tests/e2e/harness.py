@@ -10,6 +10,7 @@ session, so that they can run side by side and nothing one leaves behind can mak
 
 import argparse
 import grp
+import json
 import os
 import pwd
 import select
@@ -170,6 +171,30 @@ class Workspace:
 
 def user_ids(user, group):
     return pwd.getpwnam(user).pw_uid, grp.getgrnam(group).gr_gid
+
+
+def play_as_nobody(player, executable, home, data_home, what, timeout=90):
+    """Runs player.py as user nobody, on an X server and bus of its own; returns (exit code, result, log).
+
+    A program has to be on its own user's accessibility bus, so a game played as another user is
+    played by a player of that user too.
+    """
+    command = [
+        "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
+        "env", "-i", "PATH=/usr/bin:/bin", f"HOME={home}", "LANG=C.UTF-8",
+        "dbus-run-session", "--",
+        "/usr/bin/python3", player, "--binary", executable, "--home", home, "--data-home", data_home,
+        what,
+    ]
+    process = spawn(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        out, err = process.communicate(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        stop_process(process, 5.0)
+        out, err = process.communicate()
+    lines = out.decode("utf-8").strip().splitlines()
+    result = json.loads(lines[-1]) if process.returncode == 0 and lines else None
+    return process.returncode, result, err.decode("utf-8", errors="replace")
 
 
 def read_bytes(path):

@@ -2,10 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Real games, played on the screen: answers, feedback, game over, the clock and the best record."""
 
-import json
 import os
 import shutil
-import subprocess
 import sys
 import time
 import unittest
@@ -225,24 +223,9 @@ class NoWriteAccess(unittest.TestCase):
         self.assertEqual(look["after"], [score, f"{seconds}秒"])
 
     def play_as_nobody(self, player, executable, home, data_home, what):
-        command = [
-            "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
-            "env", "-i", "PATH=/usr/bin:/bin", f"HOME={home}", "LANG=C.UTF-8",
-            "dbus-run-session", "--",
-            "/usr/bin/python3", player, "--binary", executable, "--home", home, "--data-home", data_home,
-            what,
-        ]
-        process = harness.spawn(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
-        self.addCleanup(harness.stop_process, process, 5.0)
-        try:
-            out, err = process.communicate(timeout=90)
-        except subprocess.TimeoutExpired:
-            harness.stop_process(process, 5.0)
-            out, err = process.communicate()
-        err = err.decode("utf-8", errors="replace")
-        self.assertEqual(process.returncode, 0, f"the player failed:\n{err}")
-        return json.loads(out.decode("utf-8").strip().splitlines()[-1])
+        code, result, log = harness.play_as_nobody(player, executable, home, data_home, what)
+        self.assertEqual(code, 0, f"the player failed:\n{log}")
+        return result
 
 
 def record_file(score, seconds):
