@@ -103,8 +103,9 @@ CASES = [
     # Any game beats a negative best, one without a single point too.
     plain("score-negative.dat", ("-5", "3秒"),
           lambda old: replaced(old, (b"Score=-5", b"Score=%(s)d"), (b"Time=3", b"Time=%(t)d")), points=0),
-    plain("score-blanks.dat", ("2", "12秒"),
-          lambda old: replaced(old, (b"Score= 2 ", b"Score= %(s)d "), (b"Time= 12 ", b"Time= %(t)d "))),
+    plain("score-blanks.dat", ("7", "12秒"),
+          lambda old: replaced(old, (b"Score= 7 ", b"Score= %(s)d "), (b"Time= 12 ", b"Time= %(t)d ")),
+          points=8),
     plain("cr-only.dat", ("1", "2秒"),
           lambda old: replaced(old, (b"Score=1", b"Score=%(s)d"), (b"Time=2", b"Time=%(t)d"))),
     # Read as bytes, UTF-16 holds no section of that name; the record goes after it, the text stays.
