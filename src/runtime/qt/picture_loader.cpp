@@ -84,7 +84,13 @@ void PictureLoader::work()
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        job.result.set_value(decode(job.path, decodeSize(job.path, job.atLeast)));
+        auto images = decode(job.path, decodeSize(job.path, job.atLeast));
+        // Scaled here to the box's own size, so that the window's first paint has no scaling to do.
+        if (job.atLeast.isValid() && !job.atLeast.isEmpty())
+            for (auto& image : images)
+                if (image.size() != job.atLeast)
+                    image = image.scaled(job.atLeast, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        job.result.set_value(std::move(images));
     }
 }
 

@@ -26,8 +26,8 @@ public:
     PictureLoader(const PictureLoader&) = delete;
     PictureLoader& operator=(const PictureLoader&) = delete;
 
-    // Every image of the file at path, decoded at the smallest size that is still at least atLeast
-    // (an empty size: at full size). Asked twice, it is decoded once.
+    // Every image of the file at path, at the size atLeast (an empty size: at full size), decoded at
+    // the smallest JPEG reduction that still covers it. Asked twice, it is decoded once.
     std::shared_future<QList<QImage>> request(const QString& path, QSize atLeast);
     // Lets go of a decoded result that its one user has taken.
     void forget(const QString& path, QSize atLeast);

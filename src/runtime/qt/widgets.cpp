@@ -305,7 +305,9 @@ void PictureBox::paintEvent(QPaintEvent*)
     const qreal dpr = devicePixelRatioF();
     const QSize wanted = (QSizeF(size()) * dpr).toSize();
     if (shown_.size() != wanted) {
-        shown_ = source_(wanted).scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        shown_ = source_(wanted);
+        if (shown_.size() != wanted)
+            shown_ = shown_.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         shown_.setDevicePixelRatio(dpr);
     }
     painter.drawPixmap(QPointF(0, 0), shown_);
