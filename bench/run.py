@@ -210,7 +210,7 @@ def main():
         (f"Wake-ups idle in the game window over {args.idle:g} s", spread(figures["game_wakeups"], 0), "", ""),
         (f"Click on a digit to the next deal painted, median of {clicks[1]} (ms)",
          f"{float(clicks[2]):.3f} (min {float(clicks[4]):.3f})", "", ""),
-        (f"Click on a digit to the next deal painted, 99th percentile (ms)",
+        ("Click on a digit to the next deal painted, 99th percentile (ms)",
          f"{float(clicks[3]):.3f} (max {float(clicks[5]):.3f})", "", ""),
         (f"Game from the click on Go to the 15th tick, {len(totals)} games (ms)", spread(totals, 3), "", ""),
         ("Tick deviation from its ideal time, all ticks (ms)",

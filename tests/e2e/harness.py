@@ -173,28 +173,47 @@ def user_ids(user, group):
     return pwd.getpwnam(user).pw_uid, grp.getgrnam(group).gr_gid
 
 
-def play_as_nobody(player, executable, home, data_home, what, timeout=90):
-    """Runs player.py as user nobody, on an X server and bus of its own; returns (exit code, result, log).
+NOBODY = ("nobody", "nogroup")
+
+
+class NobodyPlayer:
+    """Plays the program as user nobody, from a home and a copy of the player scripts of its own.
 
     A program has to be on its own user's accessibility bus, so a game played as another user is
-    played by a player of that user too.
+    played by a player of that user too, on an X server and bus of its own.
     """
-    command = [
-        "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
-        "env", "-i", "PATH=/usr/bin:/bin", f"HOME={home}", "LANG=C.UTF-8",
-        "dbus-run-session", "--",
-        "/usr/bin/python3", player, "--binary", executable, "--home", home, "--data-home", data_home,
-        what,
-    ]
-    process = spawn(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    try:
-        out, err = process.communicate(timeout=timeout)
-    except subprocess.TimeoutExpired:
-        stop_process(process, 5.0)
-        out, err = process.communicate()
-    lines = out.decode("utf-8").strip().splitlines()
-    result = json.loads(lines[-1]) if process.returncode == 0 and lines else None
-    return process.returncode, result, err.decode("utf-8", errors="replace")
+
+    def __init__(self, workspace):
+        self.home = workspace.directory("home", 0o700, user_ids(*NOBODY))
+        self.data_home = os.path.join(self.home, "data")
+        scripts = workspace.directory("scripts", 0o755)
+        for name in ("harness.py", "player.py"):
+            shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), name), scripts)
+        self.script = os.path.join(scripts, "player.py")
+
+    @property
+    def kept_record(self):
+        """Where the program keeps data.dat for this player when its own directory will not take it."""
+        return os.path.join(self.data_home, "Pelindra", "data.dat")
+
+    def play(self, executable, what, timeout=90):
+        """Runs player.py's `what`; returns (exit code, result, log)."""
+        command = [
+            "setpriv", f"--reuid={NOBODY[0]}", f"--regid={NOBODY[1]}", "--clear-groups", "--",
+            "env", "-i", "PATH=/usr/bin:/bin", f"HOME={self.home}", "LANG=C.UTF-8",
+            "dbus-run-session", "--",
+            "/usr/bin/python3", self.script, "--binary", executable, "--home", self.home,
+            "--data-home", self.data_home, what,
+        ]
+        process = spawn(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            out, err = process.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            stop_process(process, 5.0)
+            out, err = process.communicate()
+        lines = out.decode("utf-8").strip().splitlines()
+        result = json.loads(lines[-1]) if process.returncode == 0 and lines else None
+        return process.returncode, result, err.decode("utf-8", errors="replace")
 
 
 def read_bytes(path):

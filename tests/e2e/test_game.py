@@ -3,7 +3,6 @@
 """Real games, played on the screen: answers, feedback, game over, the clock and the best record."""
 
 import os
-import shutil
 import sys
 import time
 import unittest
@@ -15,7 +14,6 @@ import harness  # noqa: E402
 from harness import GAME, MENU, RECORD, wait_until  # noqa: E402
 
 BINARY = None
-HERE = os.path.dirname(os.path.abspath(__file__))
 
 FIRST_RUN = {"Mybest": {"Time": "0", "Score": "0"}}
 
@@ -197,16 +195,12 @@ class NoWriteAccess(unittest.TestCase):
         workspace = harness.Workspace()
         self.addCleanup(workspace.remove)
         executable = workspace.install(BINARY)
-        owner = harness.user_ids("nobody", "nogroup")
-        home = workspace.directory("home", 0o700, owner)
-        data_home = os.path.join(home, "data")
-        scripts = workspace.directory("scripts", 0o755)
-        for name in ("harness.py", "player.py"):
-            shutil.copy(os.path.join(HERE, name), scripts)
+        player = harness.NobodyPlayer(workspace)
 
         def play(what):
-            return self.play_as_nobody(os.path.join(scripts, "player.py"), executable, home, data_home,
-                                       what)
+            code, result, log = player.play(executable, what)
+            self.assertEqual(code, 0, f"the player failed:\n{log}")
+            return result
 
         record = play("record")
         self.assertEqual(record["exit"], 0)
@@ -214,18 +208,12 @@ class NoWriteAccess(unittest.TestCase):
         score, seconds = record["score"], harness.seconds_of(record["time"])
         self.assertGreater(int(score), 0)
         self.assertFalse(os.path.exists(os.path.join(os.path.dirname(executable), "data.dat")))
-        kept = os.path.join(data_home, "Pelindra", "data.dat")
-        self.assertEqual(harness.read_settings(kept), record_file(int(score), seconds))
+        self.assertEqual(harness.read_settings(player.kept_record), record_file(int(score), seconds))
 
         look = play("look")
         self.assertEqual(look["exit"], 0)
         self.assertEqual(look["before"], ["0", "0秒"])
         self.assertEqual(look["after"], [score, f"{seconds}秒"])
-
-    def play_as_nobody(self, player, executable, home, data_home, what):
-        code, result, log = harness.play_as_nobody(player, executable, home, data_home, what)
-        self.assertEqual(code, 0, f"the player failed:\n{log}")
-        return result
 
 
 def record_file(score, seconds):

@@ -227,29 +227,23 @@ class UnreadableFile(unittest.TestCase):
     def test_an_unreadable_file_is_left_alone_and_the_record_kept_in_the_users_data(self):
         workspace = harness.Workspace()
         self.addCleanup(workspace.remove)
-        owner = harness.user_ids("nobody", "nogroup")
         executable = workspace.install(BINARY)
         directory = os.path.dirname(executable)
-        shutil.chown(directory, *owner)  # the directory takes files; the file itself is closed to them
+        # The directory takes the player's files; the file itself is closed to them.
+        shutil.chown(directory, *harness.user_ids(*harness.NOBODY))
         data = os.path.join(directory, "data.dat")
         secret = b"[Secret]\r\nA=1\r\n[Mybest]\r\nScore=5\r\nTime=5\r\n"
         with open(data, "wb") as f:
             f.write(secret)
         os.chmod(data, 0o600)
-        home = workspace.directory("home", 0o700, owner)
-        data_home = os.path.join(home, "data")
-        scripts = workspace.directory("scripts", 0o755)
-        for name in ("harness.py", "player.py"):
-            shutil.copy(os.path.join(HERE, name), scripts)
+        player = harness.NobodyPlayer(workspace)
 
-        code, record, log = harness.play_as_nobody(os.path.join(scripts, "player.py"), executable, home,
-                                                   data_home, "record")
+        code, record, log = player.play(executable, "record")
         self.assertEqual(code, 0, f"the player failed:\n{log}")
         self.assertEqual(record["exit"], 0)
         self.assertEqual(harness.read_bytes(data), secret)
         score, seconds = int(record["score"]), harness.seconds_of(record["time"])
-        kept = os.path.join(data_home, "Pelindra", "data.dat")
-        self.assertEqual(harness.read_bytes(kept), fresh(score, seconds))
+        self.assertEqual(harness.read_bytes(player.kept_record), fresh(score, seconds))
 
 
 if __name__ == "__main__":

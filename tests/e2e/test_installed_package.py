@@ -5,7 +5,6 @@ who may not write beside the installed program."""
 
 import glob
 import os
-import shutil
 import subprocess
 import sys
 import unittest
@@ -16,7 +15,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 
 BINARY = None
-HERE = os.path.dirname(os.path.abspath(__file__))
 APP_ID = "io.github.pelindra.Pelindra"
 
 CONTENTS = [
@@ -55,23 +53,16 @@ class InstalledPackage(unittest.TestCase):
 
         workspace = harness.Workspace()
         self.addCleanup(workspace.remove)
-        owner = harness.user_ids("nobody", "nogroup")
-        home = workspace.directory("home", 0o700, owner)
-        data_home = os.path.join(home, "data")
-        scripts = workspace.directory("scripts", 0o755)
-        for name in ("harness.py", "player.py"):
-            shutil.copy(os.path.join(HERE, name), scripts)
-        player = os.path.join(scripts, "player.py")
+        player = harness.NobodyPlayer(workspace)
 
-        code, record, log = harness.play_as_nobody(player, "/usr/bin/pelindra", home, data_home, "record")
+        code, record, log = player.play("/usr/bin/pelindra", "record")
         self.assertEqual(code, 0, f"the player failed:\n{log}")
         self.assertEqual((record["exit"], record["stderr"]), (0, ""))
         self.assertFalse(os.path.exists("/usr/bin/data.dat"))
-        kept = os.path.join(data_home, "Pelindra", "data.dat")
         seconds = harness.seconds_of(record["time"])
-        self.assertEqual(harness.read_settings(kept), {"Mybest": {"Time": str(seconds), "Score": record["score"]}})
+        self.assertEqual(harness.read_settings(player.kept_record), {"Mybest": {"Time": str(seconds), "Score": record["score"]}})
 
-        code, look, log = harness.play_as_nobody(player, "/usr/bin/pelindra", home, data_home, "look")
+        code, look, log = player.play("/usr/bin/pelindra", "look")
         self.assertEqual(code, 0, f"the player failed:\n{log}")
         self.assertEqual(look["before"], ["0", "0秒"])
         self.assertEqual(look["after"], [record["score"], f"{seconds}秒"])
