@@ -20,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 from collections import namedtuple
 
 import pyatspi
@@ -734,3 +735,14 @@ def text_colour(pixels):
     if white >= 30 and red < 5:
         return "white"
     return None
+
+
+class OnScreenTest(unittest.TestCase):
+    """Each test gets directories and an X server of its own."""
+
+    def setUp(self):
+        self.workspace = Workspace()
+        self.addCleanup(self.workspace.remove)
+        self.x = XServer(os.path.join(self.workspace.root, "xvfb.log"))
+        self.addCleanup(self.x.stop)
+        self.x.start()

@@ -18,13 +18,9 @@ BINARY = None
 FIRST_RUN = {"Mybest": {"Time": "0", "Score": "0"}}
 
 
-class OnScreen(unittest.TestCase):
+class OnScreen(harness.OnScreenTest):
     def setUp(self):
-        self.workspace = harness.Workspace()
-        self.addCleanup(self.workspace.remove)
-        self.x = harness.XServer(os.path.join(self.workspace.root, "xvfb.log"))
-        self.addCleanup(self.x.stop)
-        self.x.start()
+        super().setUp()
         self.executable = self.workspace.install(BINARY)
 
     def run_program(self):

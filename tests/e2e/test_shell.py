@@ -23,15 +23,11 @@ CREDITS_LAST_TOP = -118
 CREDITS_PATH = list(range(CREDITS_FIRST_TOP, CREDITS_LAST_TOP - 1, -10))
 
 
-class OnScreen(unittest.TestCase):
+class OnScreen(harness.OnScreenTest):
     """Each test gets a fresh X server, directories and copy of the program."""
 
     def setUp(self):
-        self.workspace = harness.Workspace()
-        self.addCleanup(self.workspace.remove)
-        self.x = harness.XServer(os.path.join(self.workspace.root, "xvfb.log"))
-        self.addCleanup(self.x.stop)
-        self.x.start()
+        super().setUp()
         self.program = harness.Program(self.workspace.install(BINARY), self.x.display, self.workspace)
         self.addCleanup(self.program.stop)
         self.program.start()
