@@ -17,7 +17,6 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -73,7 +72,8 @@ public:
     {
         return inner_.ReadConfigItem(f, s, i);
     }
-    void WriteConfigItem(std::string_view f, std::string_view s, std::string_view i, std::string_view v) override
+    void WriteConfigItem(std::string_view f, std::string_view s, std::string_view i,
+                         std::string_view v) override
     {
         inner_.WriteConfigItem(f, s, i, v);
     }
@@ -164,7 +164,8 @@ void clickLatency(int clicks)
         }
         QWidget* right = nullptr;
         for (const auto box : names::game::kBoxes) {
-            if (textOf(s.qtRuntime.GetProperty(names::kGameWindow, box, Property::Caption)) == s.state.targetDigit)
+            if (textOf(s.qtRuntime.GetProperty(names::kGameWindow, box, Property::Caption)) ==
+                s.state.targetDigit)
                 right = s.game->widget(box);
         }
         if (right == nullptr) {

@@ -51,19 +51,19 @@ typedef struct
     unsigned int sequence;
 } cookie_t;
 
-#define FORWARD(name, library)                                                                                    \
-    cookie_t name(void* c, uintptr_t a1, uintptr_t a2, uintptr_t a3, uintptr_t a4, uintptr_t a5, uintptr_t a6,  \
-                  uintptr_t a7, uintptr_t a8, uintptr_t a9, uintptr_t a10, uintptr_t a11, uintptr_t a12,       \
-                  uintptr_t a13, uintptr_t a14, uintptr_t a15, uintptr_t a16)                                  \
-    {                                                                                                          \
-        static cookie_t (*real)(void*, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,       \
-                                uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,   \
-                                uintptr_t, uintptr_t, uintptr_t);                                              \
-        if (real == NULL)                                                                                      \
-            *(void**)(&real) = lookup(#name, library);                                                         \
-        cookie_t result = real(c, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15, a16);     \
-        report();                                                                                              \
-        return result;                                                                                         \
+#define FORWARD(name, library)                                                                               \
+    cookie_t name(void* c, uintptr_t a1, uintptr_t a2, uintptr_t a3, uintptr_t a4, uintptr_t a5,             \
+                  uintptr_t a6, uintptr_t a7, uintptr_t a8, uintptr_t a9, uintptr_t a10, uintptr_t a11,      \
+                  uintptr_t a12, uintptr_t a13, uintptr_t a14, uintptr_t a15, uintptr_t a16)                 \
+    {                                                                                                        \
+        static cookie_t (*real)(void*, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,     \
+                                uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, \
+                                uintptr_t, uintptr_t, uintptr_t);                                            \
+        if (real == NULL)                                                                                    \
+            *(void**)(&real) = lookup(#name, library);                                                       \
+        cookie_t result = real(c, a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12, a13, a14, a15, a16);    \
+        report();                                                                                            \
+        return result;                                                                                       \
     }
 
 FORWARD(xcb_put_image, "libxcb.so.1")
