@@ -60,7 +60,8 @@ class InstalledPackage(unittest.TestCase):
         self.assertEqual((record["exit"], record["stderr"]), (0, ""))
         self.assertFalse(os.path.exists("/usr/bin/data.dat"))
         seconds = harness.seconds_of(record["time"])
-        self.assertEqual(harness.read_settings(player.kept_record), {"Mybest": {"Time": str(seconds), "Score": record["score"]}})
+        self.assertEqual(harness.read_settings(player.kept_record),
+                         {"Mybest": {"Time": str(seconds), "Score": record["score"]}})
 
         code, look, log = player.play("/usr/bin/pelindra", "look")
         self.assertEqual(code, 0, f"the player failed:\n{log}")

@@ -83,7 +83,7 @@ QWidget* FormWindow::build(const layout::Control& control)
     switch (control.type) {
     case layout::ControlType::PictureBox:
         w = new PictureBox(
-            [this, asset = control.picture](QSize atLeast) { return runtime_.picture(asset, atLeast); },
+            [this, asset = control.picture](QSize size) { return runtime_.picture(asset, size); },
             control.fit, parent);
         break;
     case layout::ControlType::GroupBox:

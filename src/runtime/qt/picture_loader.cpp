@@ -52,13 +52,13 @@ PictureLoader::~PictureLoader()
     worker_.join();
 }
 
-std::shared_future<QList<QImage>> PictureLoader::request(const QString& path, QSize atLeast)
+std::shared_future<QList<QImage>> PictureLoader::request(const QString& path, QSize size)
 {
-    const auto key = std::make_pair(path, std::make_pair(atLeast.width(), atLeast.height()));
+    const auto key = std::make_pair(path, std::make_pair(size.width(), size.height()));
     std::lock_guard lock(mutex_);
     if (const auto it = known_.find(key); it != known_.end())
         return it->second;
-    Job job{path, atLeast, {}};
+    Job job{path, size, {}};
     auto future = job.result.get_future().share();
     known_.emplace(key, future);
     jobs_.push_back(std::move(job));
@@ -66,10 +66,10 @@ std::shared_future<QList<QImage>> PictureLoader::request(const QString& path, QS
     return future;
 }
 
-void PictureLoader::forget(const QString& path, QSize atLeast)
+void PictureLoader::forget(const QString& path, QSize size)
 {
     std::lock_guard lock(mutex_);
-    known_.erase(std::make_pair(path, std::make_pair(atLeast.width(), atLeast.height())));
+    known_.erase(std::make_pair(path, std::make_pair(size.width(), size.height())));
 }
 
 void PictureLoader::work()
@@ -84,12 +84,12 @@ void PictureLoader::work()
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        auto images = decode(job.path, decodeSize(job.path, job.atLeast));
+        auto images = decode(job.path, decodeSize(job.path, job.size));
         // Scaled here to the box's own size, so that the window's first paint has no scaling to do.
-        if (job.atLeast.isValid() && !job.atLeast.isEmpty())
+        if (job.size.isValid() && !job.size.isEmpty())
             for (auto& image : images)
-                if (image.size() != job.atLeast)
-                    image = image.scaled(job.atLeast, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                if (image.size() != job.size)
+                    image = image.scaled(job.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         job.result.set_value(std::move(images));
     }
 }

@@ -26,17 +26,17 @@ public:
     PictureLoader(const PictureLoader&) = delete;
     PictureLoader& operator=(const PictureLoader&) = delete;
 
-    // Every image of the file at path, at the size atLeast (an empty size: at full size), decoded at
+    // Every image of the file at path at the given size (an empty size: at full size), decoded at
     // the smallest JPEG reduction that still covers it. Asked twice, it is decoded once.
-    std::shared_future<QList<QImage>> request(const QString& path, QSize atLeast);
+    std::shared_future<QList<QImage>> request(const QString& path, QSize size);
     // Lets go of a decoded result that its one user has taken.
-    void forget(const QString& path, QSize atLeast);
+    void forget(const QString& path, QSize size);
 
 private:
     struct Job
     {
         QString path;
-        QSize atLeast; // empty: full size
+        QSize size; // empty: full size
         std::promise<QList<QImage>> result;
     };
 

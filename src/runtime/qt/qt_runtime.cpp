@@ -243,16 +243,16 @@ void QtRuntime::prefetch(const layout::Window& form)
             loader_.request(assetPath(control.picture), onScreen(control));
 }
 
-QPixmap QtRuntime::picture(std::string_view asset, QSize atLeast)
+QPixmap QtRuntime::picture(std::string_view asset, QSize size)
 {
     const auto path = assetPath(asset);
-    const auto key = path + QLatin1Char('|') + QString::number(atLeast.width()) + QLatin1Char('x') +
-                     QString::number(atLeast.height());
+    const auto key = path + QLatin1Char('|') + QString::number(size.width()) + QLatin1Char('x') +
+                     QString::number(size.height());
     auto it = pictures_.find(key);
     if (it == pictures_.end()) {
-        auto images = loader_.request(path, atLeast).get();
+        auto images = loader_.request(path, size).get();
         // Once a picture is on the GUI side, the decoded copy has done its work.
-        loader_.forget(path, atLeast);
+        loader_.forget(path, size);
         it = pictures_.insert(key,
                               images.isEmpty() ? QPixmap() : QPixmap::fromImage(std::move(images.front())));
     }

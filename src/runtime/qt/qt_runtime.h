@@ -58,9 +58,9 @@ public:
     // The user's request to close a window: its Closed handler where it has one, else it just goes.
     void userClose(std::string_view window);
 
-    // An embedded picture by asset name, decoded once at the smallest size that is still at least
-    // atLeast (an empty size asks for the full picture).
-    QPixmap picture(std::string_view asset, QSize atLeast = {});
+    // An embedded picture by asset name, decoded once at the given size (an empty size asks for the
+    // full picture).
+    QPixmap picture(std::string_view asset, QSize size = {});
     QIcon icon(std::string_view asset);
 
 private:

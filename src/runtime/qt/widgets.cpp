@@ -301,13 +301,11 @@ void PictureBox::paintEvent(QPaintEvent*)
         painter.drawPixmap(QPointF(0, 0), shown_);
         return;
     }
-    // Scaled once per size and screen scale.
+    // Asked for once per size and screen scale; the runtime hands it out scaled.
     const qreal dpr = devicePixelRatioF();
     const QSize wanted = (QSizeF(size()) * dpr).toSize();
     if (shown_.size() != wanted) {
         shown_ = source_(wanted);
-        if (shown_.size() != wanted)
-            shown_ = shown_.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         shown_.setDevicePixelRatio(dpr);
     }
     painter.drawPixmap(QPointF(0, 0), shown_);

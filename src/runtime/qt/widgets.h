@@ -154,8 +154,8 @@ class PictureBox : public QWidget
 {
     Q_OBJECT
 public:
-    // Hands out the picture at no less than the size asked for; an empty size asks for all of it.
-    using Source = std::function<QPixmap(QSize atLeast)>;
+    // Hands out the picture at the size asked for; an empty size asks for all of it.
+    using Source = std::function<QPixmap(QSize size)>;
 
     PictureBox(Source source, layout::Fit fit, QWidget* parent);
 
