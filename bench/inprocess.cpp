@@ -42,7 +42,7 @@ public:
     void RunMessageLoop() override { inner_.RunMessageLoop(); }
     void RegisterCleanup(std::function<void()> r) override { inner_.RegisterCleanup(std::move(r)); }
     void ExitProgram(int code) override { inner_.ExitProgram(code); }
-    void LoadWindow(std::string_view w, bool modal) override
+    void LoadWindow(std::string_view w, bool modal, Handler afterClose) override
     {
         // A record ends a measured game; leave its window at once so that the next game can start.
         if (modal) {
@@ -51,7 +51,7 @@ public:
                     window->dispatch(names::record::kBackButton, Event::Clicked);
             });
         }
-        inner_.LoadWindow(w, modal);
+        inner_.LoadWindow(w, modal, std::move(afterClose));
     }
     void CloseWindow(std::string_view w) override { inner_.CloseWindow(w); }
     void SetProperty(std::string_view w, std::string_view c, Property p, const PropertyValue& v) override
@@ -67,16 +67,16 @@ public:
     std::string GetProgramDirectory() override { return inner_.GetProgramDirectory(); }
     std::string GetUserDataDirectory() override { return inner_.GetUserDataDirectory(); }
     bool FileExists(std::string_view p) override { return inner_.FileExists(p); }
-    bool CanWriteFile(std::string_view p) override { return inner_.CanWriteFile(p); }
+    FileCheck CheckConfigFile(std::string_view p) override { return inner_.CheckConfigFile(p); }
     std::string ReadConfigItem(std::string_view f, std::string_view s, std::string_view i) override
     {
         return inner_.ReadConfigItem(f, s, i);
     }
-    void WriteConfigItem(std::string_view f, std::string_view s, std::string_view i,
-                         std::string_view v) override
+    UpdateResult UpdateConfigItems(std::string_view f, const UpdateDecision& d) override
     {
-        inner_.WriteConfigItem(f, s, i, v);
+        return inner_.UpdateConfigItems(f, d);
     }
+    void ReportProblem(std::string_view line) override { inner_.ReportProblem(line); }
     std::string ToText(std::int32_t n) override { return inner_.ToText(n); }
     std::int32_t ToInteger(std::string_view t) override { return inner_.ToInteger(t); }
     void SeedRandom() override { inner_.SeedRandom(); }

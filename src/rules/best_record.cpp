@@ -2,21 +2,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "best_record.h"
 
+#include "display.h"
 #include "game_state.h"
 #include "names.h"
-#include "runtime/runtime.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace pelindra {
 
 using namespace names;
 using namespace names::game;
 using namespace datafile;
+using display::setText;
 
 namespace {
 
-void setText(Runtime& rt, std::string_view control, std::string text)
+constexpr std::string_view kKeptInMemory = "it is kept only while the program runs";
+
+std::string fileIn(const std::string& directory)
 {
-    rt.SetProperty(kGameWindow, control, Property::Caption, std::move(text));
+    if (directory.empty())
+        return {};
+    std::string path = directory;
+    path.append("/").append(kFileName);
+    return path;
+}
+
+std::string userFile(Runtime& rt)
+{
+    return fileIn(rt.GetUserDataDirectory());
 }
 
 const std::string& recordFile(Runtime& rt, GameState& state)
@@ -26,39 +42,72 @@ const std::string& recordFile(Runtime& rt, GameState& state)
     return state.recordFile;
 }
 
+std::string besideProgram(Runtime& rt)
+{
+    return fileIn(rt.GetProgramDirectory());
+}
+
+// A record that an earlier run could keep only in the other place still counts.
+void adoptHigherRecord(Runtime& rt, GameState& state, const std::string& other)
+{
+    if (other.empty() || other == state.recordFile)
+        return;
+    const auto score = rt.ReadConfigItem(other, kSection, kScoreItem);
+    if (score.empty() || rt.ToInteger(score) <= rt.ToInteger(state.bestScore))
+        return;
+    state.bestScore = score;
+    state.bestTime = rt.ReadConfigItem(other, kSection, kTimeItem);
+}
+
 } // namespace
 
 std::string chooseRecordFile(Runtime& rt)
 {
-    const std::string name = std::string("/") + kFileName;
-    const auto beside = rt.GetProgramDirectory() + name;
-    if (rt.CanWriteFile(beside))
+    const auto beside = besideProgram(rt);
+    const auto own = userFile(rt);
+    if (beside.empty())
+        return own;
+    const auto check = rt.CheckConfigFile(beside);
+    switch (check.verdict) {
+    case FileCheck::Verdict::Usable:
         return beside;
-    const auto own = rt.GetUserDataDirectory() + name;
-    // A record kept beside the program before its directory became read-only moves along once.
-    if (!rt.FileExists(own) && rt.FileExists(beside)) {
-        const auto time = rt.ReadConfigItem(beside, kSection, kTimeItem);
-        const auto score = rt.ReadConfigItem(beside, kSection, kScoreItem);
-        if (!time.empty() || !score.empty()) {
-            rt.WriteConfigItem(own, kSection, kTimeItem, time);
-            rt.WriteConfigItem(own, kSection, kScoreItem, score);
-        }
+    case FileCheck::Verdict::Unwritable:
+        // With nowhere else to go it is tried all the same; a save that fails there says so.
+        return own.empty() ? beside : own;
+    case FileCheck::Verdict::Refused:
+        rt.ReportProblem(
+            "pelindra: not using " + beside + ": " + check.reason + "; " +
+            (own.empty() ? std::string(kKeptInMemory) : "keeping the record in " + own + " instead"));
+        return own;
     }
     return own;
 }
 
 void loadBestRecord(Runtime& rt, GameState& state)
 {
-    const auto& path = recordFile(rt, state);
-    if (rt.FileExists(path)) {
-        state.bestTime = rt.ReadConfigItem(path, kSection, kTimeItem);
-        state.bestScore = rt.ReadConfigItem(path, kSection, kScoreItem);
-        return;
+    const auto path = recordFile(rt, state);
+    ConfigSnapshot found;
+    if (!path.empty()) {
+        // Read and, on a first run, created in one step, so that a copy starting at the same moment
+        // cannot slip its own file in between.
+        rt.UpdateConfigItems(path, [&found](const ConfigSnapshot& now) {
+            found = now;
+            if (now.exists)
+                return std::vector<ConfigItem>{};
+            return std::vector<ConfigItem>{{kSection, kTimeItem, "0"}, {kSection, kScoreItem, "0"}};
+        });
     }
-    rt.WriteConfigItem(path, kSection, kTimeItem, "0");
-    rt.WriteConfigItem(path, kSection, kScoreItem, "0");
-    state.bestTime = "0";
-    state.bestScore = "0";
+    if (found.exists) {
+        state.bestTime = found.item(kSection, kTimeItem);
+        state.bestScore = found.item(kSection, kScoreItem);
+    } else {
+        // As values, not assignments from a literal: those trip a false -Wrestrict in GCC 12's Release
+        // builds.
+        state.bestTime = std::string(1, '0');
+        state.bestScore = std::string(1, '0');
+    }
+    const auto beside = besideProgram(rt);
+    adoptHigherRecord(rt, state, path == beside ? userFile(rt) : beside);
 }
 
 void showBestRecord(Runtime& rt, const GameState& state)
@@ -67,24 +116,63 @@ void showBestRecord(Runtime& rt, const GameState& state)
     setText(rt, kBestTimeLabel, state.bestTime.empty() ? std::string("0秒") : state.bestTime + "秒");
 }
 
-void checkNewRecord(Runtime& rt, GameState& state)
+void checkNewRecord(Runtime& rt, GameState& state, Handler then)
 {
-    if (state.score <= rt.ToInteger(state.bestScore))
+    if (state.score <= rt.ToInteger(state.bestScore)) {
+        if (then)
+            then();
         return;
+    }
     state.bestScore = rt.ToText(state.score);
     state.bestTime = rt.ToText(state.elapsedSeconds);
-    rt.LoadWindow(kRecordWindow, true);
-    saveBestRecord(rt, state);
+    rt.LoadWindow(kRecordWindow, true, [&rt, &state, then = std::move(then)] {
+        saveBestRecord(rt, state);
+        if (then)
+            then();
+    });
 }
 
 void saveBestRecord(Runtime& rt, GameState& state)
 {
+    const auto score = rt.ToText(state.score);
+    const auto time = rt.ToText(state.elapsedSeconds);
+    // What the file holds when it turns out to be at least as good as this game.
+    std::optional<std::pair<std::string, std::string>> held;
+    const UpdateDecision decide = [&](const ConfigSnapshot& now) {
+        const auto stored = now.item(kSection, kScoreItem);
+        if (!stored.empty() && rt.ToInteger(stored) >= state.score) {
+            held.emplace(stored, now.item(kSection, kTimeItem));
+            return std::vector<ConfigItem>{};
+        }
+        return std::vector<ConfigItem>{{kSection, kScoreItem, score}, {kSection, kTimeItem, time}};
+    };
+
     const auto& path = recordFile(rt, state);
-    rt.WriteConfigItem(path, kSection, kScoreItem, rt.ToText(state.score));
-    rt.WriteConfigItem(path, kSection, kTimeItem, rt.ToText(state.elapsedSeconds));
-    state.bestScore = rt.ToText(state.score);
+    auto result = path.empty() ? UpdateResult{UpdateResult::Outcome::Failed, "there is no place for it"}
+                               : rt.UpdateConfigItems(path, decide);
+    if (result.outcome == UpdateResult::Outcome::Failed) {
+        const auto own = userFile(rt);
+        const auto failed = "pelindra: could not save the best record to " + path + ": " + result.reason;
+        if (own.empty() || own == path) {
+            rt.ReportProblem(failed + "; " + std::string(kKeptInMemory));
+        } else {
+            rt.ReportProblem(failed + "; saving it to " + own + " instead");
+            state.recordFile = own;
+            result = rt.UpdateConfigItems(own, decide);
+            if (result.outcome == UpdateResult::Outcome::Failed)
+                rt.ReportProblem("pelindra: could not save the best record to " + own +
+                                 " either: " + result.reason + "; " + std::string(kKeptInMemory));
+        }
+    }
+
+    if (held) {
+        state.bestScore = held->first;
+        state.bestTime = held->second;
+    } else {
+        state.bestScore = score;
+        state.bestTime = time;
+    }
     setText(rt, kBestScoreLabel, state.bestScore);
-    state.bestTime = rt.ToText(state.elapsedSeconds);
     setText(rt, kBestTimeLabel, state.bestTime + "秒");
 }
 

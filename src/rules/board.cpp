@@ -2,13 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "board.h"
 
+#include "display.h"
 #include "game_state.h"
 #include "names.h"
-#include "runtime/runtime.h"
 
 namespace pelindra {
 
-using namespace names;
 using namespace names::game;
 
 std::string drawDigit(Runtime& rt)
@@ -20,13 +19,13 @@ std::string drawDigit(Runtime& rt)
 void dealPrompt(Runtime& rt, GameState& state)
 {
     state.targetDigit = drawDigit(rt);
-    rt.SetProperty(kGameWindow, kPromptLabel, Property::Caption, state.targetDigit);
+    display::setText(rt, kPromptLabel, state.targetDigit);
 }
 
 void dealBoard(Runtime& rt)
 {
     for (const auto box : kDealOrder)
-        rt.SetProperty(kGameWindow, box, Property::Caption, drawDigit(rt));
+        display::setText(rt, box, drawDigit(rt));
 }
 
 void deal(Runtime& rt, GameState& state)
@@ -38,8 +37,8 @@ void deal(Runtime& rt, GameState& state)
 void clearBoard(Runtime& rt, GameState& state)
 {
     for (const auto box : kDealOrder)
-        rt.SetProperty(kGameWindow, box, Property::Caption, std::string{});
-    rt.SetProperty(kGameWindow, kPromptLabel, Property::Caption, std::string{"0"});
+        display::setText(rt, box, {});
+    display::setText(rt, kPromptLabel, "0");
     state.targetDigit.clear();
 }
 

@@ -4,9 +4,9 @@
 
 #include "best_record.h"
 #include "board.h"
+#include "display.h"
 #include "game_state.h"
 #include "names.h"
-#include "runtime/runtime.h"
 
 #include <string>
 
@@ -14,20 +14,8 @@ namespace pelindra {
 
 using namespace names;
 using namespace names::game;
-
-namespace {
-
-void set(Runtime& rt, std::string_view control, Property property, std::int32_t value)
-{
-    rt.SetProperty(kGameWindow, control, property, value);
-}
-
-void setText(Runtime& rt, std::string_view control, std::string text)
-{
-    rt.SetProperty(kGameWindow, control, Property::Caption, std::move(text));
-}
-
-} // namespace
+using display::set;
+using display::setText;
 
 void startGame(Runtime& rt, GameState& state)
 {
@@ -55,7 +43,7 @@ void clockTick(Runtime& rt, GameState& state)
         endGame(rt, state);
 }
 
-void endGame(Runtime& rt, GameState& state)
+void endGame(Runtime& rt, GameState& state, Handler then)
 {
     set(rt, kGameOverNotice, Property::Visible, 1);
     clearBoard(rt, state);
@@ -64,7 +52,7 @@ void endGame(Runtime& rt, GameState& state)
     set(rt, kClockLabel, Property::TextColour, clock::kNormalColour);
     setText(rt, kBestTimeLabel, state.bestTime + "秒");
     state.gameRunning = false;
-    checkNewRecord(rt, state);
+    checkNewRecord(rt, state, std::move(then));
 }
 
 void returnToMenu(Runtime& rt, GameState& state)
@@ -77,9 +65,11 @@ void returnToMenu(Runtime& rt, GameState& state)
     setText(rt, kScoreLabel, "0");
     state.score = 0;
     state.gameRunning = false;
-    endGame(rt, state);
-    rt.SetProperty(kMenuWindow, kWindowItself, Property::Visible, std::int32_t{1});
-    rt.SetProperty(kGameWindow, kWindowItself, Property::Visible, std::int32_t{0});
+    // A record, possible only against a negative best, is announced and saved before the menu returns.
+    endGame(rt, state, [&rt] {
+        rt.SetProperty(kMenuWindow, kWindowItself, Property::Visible, std::int32_t{1});
+        rt.SetProperty(kGameWindow, kWindowItself, Property::Visible, std::int32_t{0});
+    });
 }
 
 } // namespace pelindra

@@ -4,11 +4,12 @@
 
 // The frame of one game: starting it, its fifteen one-second ticks, game over and leaving for the menu.
 
+#include "runtime/runtime.h"
+
 #include <cstdint>
 
 namespace pelindra {
 
-class Runtime;
 struct GameState;
 
 namespace clock {
@@ -21,7 +22,8 @@ inline constexpr std::int32_t kNormalColour = 16777215; // white
 
 void startGame(Runtime& rt, GameState& state);
 void clockTick(Runtime& rt, GameState& state);
-void endGame(Runtime& rt, GameState& state);
+// then runs once the game is over, which is after the record window has closed when there was a record.
+void endGame(Runtime& rt, GameState& state, Handler then = {});
 void returnToMenu(Runtime& rt, GameState& state);
 
 } // namespace pelindra

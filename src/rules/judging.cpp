@@ -5,28 +5,24 @@
 #include "best_record.h"
 #include "board.h"
 #include "clock.h"
+#include "display.h"
 #include "game_state.h"
 #include "names.h"
-#include "runtime/runtime.h"
 
 namespace pelindra {
 
 using namespace names;
 using namespace names::game;
+using display::set;
 
 namespace {
 
 constexpr std::int32_t kHitMarkMs = 1000;
 constexpr std::int32_t kHintMs = 1500;
 
-void set(Runtime& rt, std::string_view control, Property property, std::int32_t value)
-{
-    rt.SetProperty(kGameWindow, control, property, value);
-}
-
 void showScore(Runtime& rt, const GameState& state)
 {
-    rt.SetProperty(kGameWindow, kScoreLabel, Property::Caption, rt.ToText(state.score));
+    display::setText(rt, kScoreLabel, rt.ToText(state.score));
 }
 
 std::string captionOf(Runtime& rt, std::string_view box)

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime.h"
 
-#include "layout.h"
+#include "profile_text.h"
 
 namespace pelindra {
 
@@ -50,37 +50,17 @@ std::string textOf(const PropertyValue& value)
     return text ? *text : std::string{};
 }
 
-namespace layout {
-
-const Control* find(const Window& window, std::string_view control)
+std::string ConfigSnapshot::item(std::string_view section, std::string_view name) const
 {
-    for (const auto& c : window.controls)
-        if (c.name == control)
-            return &c;
-    return nullptr;
+    return profile::read(contents, section, name).value_or(std::string{});
 }
 
-bool hasProperty(ControlType type, Property property)
+std::string applyConfigItems(std::string_view contents, const std::vector<ConfigItem>& items)
 {
-    switch (property) {
-    case Property::Visible:
-    case Property::Top:
-        return type != ControlType::Timer;
-    case Property::Caption:
-        return type == ControlType::TransparentLabel || type == ControlType::Label ||
-               type == ControlType::LinkBox || type == ControlType::LinkText;
-    case Property::TextColour:
-        return type == ControlType::TransparentLabel || type == ControlType::Label;
-    case Property::Interval:
-        return type == ControlType::Timer;
-    }
-    return false;
+    std::string out(contents);
+    for (const auto& change : items)
+        out = profile::write(out, change.section, change.item, change.value);
+    return out;
 }
 
-bool windowHasProperty(Property property)
-{
-    return property == Property::Visible || property == Property::Caption;
-}
-
-} // namespace layout
 } // namespace pelindra

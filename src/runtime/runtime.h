@@ -57,6 +57,54 @@ struct WindowDefinition
     std::vector<Binding> bindings;
 };
 
+// Whether a settings file may be used where it stands.
+struct FileCheck
+{
+    enum class Verdict : std::uint8_t
+    {
+        Usable,     // it can be read, and created or replaced now
+        Unwritable, // the directory takes no new file, or what stands there cannot be replaced
+        Refused,    // a link this program will not follow; it is neither read nor written
+    };
+    Verdict verdict = Verdict::Usable;
+    std::string reason; // for the player, when it is not usable
+};
+
+// A settings file as it stood when it was read under the lock.
+struct ConfigSnapshot
+{
+    bool exists = false;
+    std::string contents;
+
+    // The item's text; a missing item or file gives "".
+    std::string item(std::string_view section, std::string_view item) const;
+};
+
+struct ConfigItem
+{
+    std::string section;
+    std::string item;
+    std::string value;
+};
+
+struct UpdateResult
+{
+    enum class Outcome : std::uint8_t
+    {
+        Written, // the items are in the file
+        Kept,    // the decision was to leave the file as it is
+        Failed,  // the file could not be read or written; it is as it was
+    };
+    Outcome outcome = Outcome::Failed;
+    std::string reason; // why it failed, for the player
+};
+
+// Looks at the file as it is now and returns the items to write into it, in order; none leaves it alone.
+using UpdateDecision = std::function<std::vector<ConfigItem>(const ConfigSnapshot& now)>;
+
+// The contents with the items written into them one after the other, the way every runtime stores them.
+std::string applyConfigItems(std::string_view contents, const std::vector<ConfigItem>& items);
+
 // Everything the game needs from the world. Windows and controls are addressed by their layout names;
 // nothing here reports a failure: an unknown window or control is ignored, and reads of it give 0 or "".
 class Runtime
@@ -72,9 +120,12 @@ public:
     virtual void RegisterCleanup(std::function<void()> routine) = 0;
     virtual void ExitProgram(int code) = 0;
 
-    // Builds the window afresh; its Created handler runs before it is shown. A modal load returns
-    // only once the window has been closed.
-    virtual void LoadWindow(std::string_view window, bool modal) = 0;
+    // Builds the window afresh; its Created handler runs before it is shown. A modal window takes all
+    // input from the other windows until it closes. The call returns at once either way, so no runtime
+    // needs a nested event loop: what has to wait for a modal window goes into afterClose, which runs
+    // once that window has closed and the handler that closed it has returned. It never runs when the
+    // program ends first. A window that is not modal ignores afterClose.
+    virtual void LoadWindow(std::string_view window, bool modal, Handler afterClose) = 0;
     virtual void CloseWindow(std::string_view window) = 0;
 
     virtual void SetProperty(std::string_view window, std::string_view control, Property property,
@@ -82,16 +133,23 @@ public:
     virtual PropertyValue GetProperty(std::string_view window, std::string_view control,
                                       Property property) = 0;
 
+    // The directory the program file lies in, as the bytes the file system knows it by.
     virtual std::string GetProgramDirectory() = 0;
-    // The per-user place for data when the program's own directory cannot take it; created on demand.
+    // The per-user place for data when the program's own directory cannot take it, created on demand;
+    // "" where there is none.
     virtual std::string GetUserDataDirectory() = 0;
     virtual bool FileExists(std::string_view path) = 0;
-    // Whether a settings file at path could be written (created or replaced) now.
-    virtual bool CanWriteFile(std::string_view path) = 0;
+    virtual FileCheck CheckConfigFile(std::string_view path) = 0;
     virtual std::string ReadConfigItem(std::string_view file, std::string_view section,
                                        std::string_view item) = 0;
-    virtual void WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
-                                 std::string_view value) = 0;
+    // Read, decide and write under an exclusive lock on the file, held only for this call, so that two
+    // copies of the program cannot interleave; the items decided on reach the file in one atomic
+    // replacement, or not at all.
+    virtual UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) = 0;
+
+    // One line for whoever runs the program, about something that went wrong on the way: standard
+    // error on the desktop, the console in a browser. Never a dialog.
+    virtual void ReportProblem(std::string_view line) = 0;
 
     virtual std::string ToText(std::int32_t number) = 0;
     virtual std::int32_t ToInteger(std::string_view text) = 0;

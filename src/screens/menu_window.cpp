@@ -101,7 +101,7 @@ WindowDefinition menuWindow(Runtime& rt, GameState& state)
             {
                 {kWindowItself, Event::Created,
                  [&rt, &state] {
-                     rt.LoadWindow(kGameWindow, false);
+                     rt.LoadWindow(kGameWindow, false, {});
                      loadBestRecord(rt, state);
                  }},
                 {kWindowItself, Event::Closed, [&rt] { rt.ExitProgram(0); }},
@@ -112,7 +112,7 @@ WindowDefinition menuWindow(Runtime& rt, GameState& state)
                  }},
                 {"超级链接框3", Event::Clicked, [setVisible] { setVisible(kMenuWindow, "分组框2", true); }},
                 {"超级链接框4", Event::Clicked, [setVisible] { setVisible(kMenuWindow, "分组框2", false); }},
-                {"超级链接框2", Event::Clicked, [&rt] { rt.LoadWindow(names::kAboutWindow, true); }},
+                {"超级链接框2", Event::Clicked, [&rt] { rt.LoadWindow(names::kAboutWindow, true, {}); }},
             },
     };
 }

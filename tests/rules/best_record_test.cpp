@@ -4,6 +4,7 @@
 #include "rules/best_record.h"
 
 #include <gmock/gmock.h>
+#include <optional>
 
 namespace pelindra {
 namespace {
@@ -16,6 +17,8 @@ using ::testing::ElementsAre;
 class BestRecord : public fixtures::GameFixture
 {
 protected:
+    static constexpr std::string_view kOwnFile = "/home/player/.local/share/Pelindra/data.dat";
+
     void store(const std::string& contents) { rt.files[std::string(kDataFile)] = contents; }
 
     // A game that scores points on right boxes, then loses on a wrong box once seconds have passed.
@@ -36,22 +39,19 @@ protected:
 TEST_F(BestRecord, AFirstRunWritesTimeThenScoreBothZero)
 {
     launch();
-    EXPECT_THAT(rt.callsStartingWith("WriteConfigItem"),
-                ElementsAre("WriteConfigItem /opt/pelindra/data.dat Mybest Time \"0\"",
-                            "WriteConfigItem /opt/pelindra/data.dat Mybest Score \"0\""));
+    EXPECT_THAT(rt.callsStartingWith("Wrote"),
+                ElementsAre("Wrote /opt/pelindra/data.dat Mybest.Time=\"0\" Mybest.Score=\"0\""));
     EXPECT_EQ(stored(), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
     EXPECT_EQ(state.bestScore, "0");
     EXPECT_EQ(state.bestTime, "0");
 }
 
-TEST_F(BestRecord, AStoredRecordIsReadTimeFirstAndShownOnlyOnceAGameStarts)
+TEST_F(BestRecord, AStoredRecordIsReadOnceAndShownOnlyOnceAGameStarts)
 {
     store("[Mybest]\r\nScore=7\r\nTime=15\r\n");
     launch();
-    EXPECT_THAT(rt.callsStartingWith("ReadConfigItem"),
-                ElementsAre("ReadConfigItem /opt/pelindra/data.dat Mybest Time",
-                            "ReadConfigItem /opt/pelindra/data.dat Mybest Score"));
-    EXPECT_TRUE(rt.callsStartingWith("WriteConfigItem").empty());
+    EXPECT_EQ(rt.callsStartingWith("UpdateConfigItems").size(), 1u);
+    EXPECT_TRUE(rt.callsStartingWith("Wrote").empty());
     EXPECT_EQ(text(kBestScoreLabel), "0");
     EXPECT_EQ(text(kBestTimeLabel), "0秒");
     rt.click(names::kMenuWindow, "超级链接框1");
@@ -86,7 +86,7 @@ TEST_F(BestRecord, AnEqualScoreIsNoRecordAndWritesNothing)
     rt.clearCalls();
     playAndLose(2, 4);
     EXPECT_EQ(modalsOpened, 0);
-    EXPECT_TRUE(rt.callsStartingWith("WriteConfigItem").empty());
+    EXPECT_TRUE(rt.callsStartingWith("UpdateConfigItems").empty());
     EXPECT_EQ(stored(), "[Mybest]\r\nScore=2\r\nTime=11\r\n");
 }
 
@@ -106,9 +106,8 @@ TEST_F(BestRecord, AHigherScoreIsSavedScoreFirstOnlyAfterTheRecordWindowClosed)
     rt.clearCalls();
     playAndLose(3, 4);
     EXPECT_EQ(whileOpen, "[Mybest]\r\nScore=2\r\nTime=11\r\n");
-    EXPECT_THAT(rt.callsStartingWith("WriteConfigItem"),
-                ElementsAre("WriteConfigItem /opt/pelindra/data.dat Mybest Score \"3\"",
-                            "WriteConfigItem /opt/pelindra/data.dat Mybest Time \"4\""));
+    EXPECT_THAT(rt.callsStartingWith("Wrote"),
+                ElementsAre("Wrote /opt/pelindra/data.dat Mybest.Score=\"3\" Mybest.Time=\"4\""));
     EXPECT_EQ(stored(), "[Mybest]\r\nScore=3\r\nTime=4\r\n");
     EXPECT_TRUE(rt.isShown(kGameWindow));
     EXPECT_EQ(text(kBestScoreLabel), "3");
@@ -140,6 +139,7 @@ TEST_F(BestRecord, ANegativeFinalScoreNeverBeatsZero)
 
 struct StoredCase
 {
+    std::string name;
     std::string score;
     int points;
     bool record;
@@ -148,6 +148,11 @@ struct StoredCase
 void PrintTo(const StoredCase& c, std::ostream* os)
 {
     *os << '"' << c.score << "\" against " << c.points << " points";
+}
+
+std::string caseName(const ::testing::TestParamInfo<StoredCase>& info)
+{
+    return info.param.name;
 }
 
 class StoredScore : public BestRecord, public ::testing::WithParamInterface<StoredCase>
@@ -162,16 +167,21 @@ TEST_P(StoredScore, CountsAsWhatToIntegerMakesOfIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scores, StoredScore,
-                         ::testing::Values(StoredCase{"abc", 1, true}, StoredCase{"abc", 0, false},
-                                           StoredCase{"99999999999999999999", 30, false},
-                                           StoredCase{"-5", 0, true}, StoredCase{" 7 ", 7, false},
-                                           StoredCase{" 7 ", 8, true}, StoredCase{"3x", 4, true}));
+                         ::testing::Values(StoredCase{"LettersAgainstOne", "abc", 1, true},
+                                           StoredCase{"LettersAgainstZero", "abc", 0, false},
+                                           StoredCase{"OverflowAgainstThirty", "99999999999999999999", 30,
+                                                      false},
+                                           StoredCase{"MinusFiveAgainstZero", "-5", 0, true},
+                                           StoredCase{"PaddedSevenAgainstSeven", " 7 ", 7, false},
+                                           StoredCase{"PaddedSevenAgainstEight", " 7 ", 8, true},
+                                           StoredCase{"DigitsThenLetterAgainstFour", "3x", 4, true}),
+                         caseName);
 
 TEST_F(BestRecord, AnUnwritableProgramDirectoryKeepsTheRecordInTheUsersDataDirectory)
 {
     rt.unwritableDirectories.insert("/opt/pelindra");
     launchIntoGame();
-    const std::string own = "/home/player/.local/share/Pelindra/data.dat";
+    const std::string own(kOwnFile);
     EXPECT_EQ(state.recordFile, own);
     EXPECT_EQ(rt.files.at(own), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
     playAndLose(2, 3);
@@ -189,15 +199,16 @@ TEST_F(BestRecord, AUsersRecordIsReadFromTheDataDirectoryOnLaterRuns)
     EXPECT_EQ(state.bestTime, "9");
 }
 
-TEST_F(BestRecord, ARecordBesideAProgramThatBecameReadOnlyMovesAlongOnce)
+TEST_F(BestRecord, ARecordBesideAProgramThatBecameReadOnlyStillCounts)
 {
     rt.unwritableDirectories.insert("/opt/pelindra");
     store("[Mybest]\r\nScore=4\r\nTime=8\r\n");
-    launch();
+    launchIntoGame();
     EXPECT_EQ(state.bestScore, "4");
     EXPECT_EQ(state.bestTime, "8");
-    EXPECT_EQ(rt.files.at("/home/player/.local/share/Pelindra/data.dat"),
-              "[Mybest]\r\nTime=8\r\nScore=4\r\n");
+    playAndLose(5, 2);
+    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=2\r\nScore=5\r\n");
+    EXPECT_EQ(stored(), "[Mybest]\r\nScore=4\r\nTime=8\r\n");
 }
 
 TEST_F(BestRecord, ADataFileThatIsADirectoryMovesTheRecordToTheUsersDataDirectory)
@@ -206,6 +217,128 @@ TEST_F(BestRecord, ADataFileThatIsADirectoryMovesTheRecordToTheUsersDataDirector
     launch();
     EXPECT_EQ(state.recordFile, "/home/player/.local/share/Pelindra/data.dat");
     EXPECT_EQ(state.bestScore, "0");
+}
+
+// What the file holds by the time the record window has closed: another copy of the program may have
+// saved since start-up, or the player may have edited the file by hand.
+struct MeanwhileCase
+{
+    std::string name;
+    std::optional<std::string> meanwhile; // none: the file was removed
+    std::string stored;                   // what the file holds afterwards
+    std::string bestScore, bestTime;      // what the labels show afterwards
+};
+
+class Meanwhile : public BestRecord, public ::testing::WithParamInterface<MeanwhileCase>
+{};
+
+TEST_P(Meanwhile, ASaveReplacesOnlyALowerRecordAndTheLabelsShowWhatTheFileHolds)
+{
+    const auto& c = GetParam();
+    store("[Mybest]\r\nScore=1\r\nTime=5\r\n");
+    launchIntoGame();
+    onModal = [&](std::string_view) {
+        if (c.meanwhile)
+            store(*c.meanwhile);
+        else
+            rt.files.erase(std::string(kDataFile));
+    };
+    playAndLose(3, 4);
+    EXPECT_EQ(modalsOpened, 1) << "the game beat the best this copy knew";
+    EXPECT_EQ(stored(), c.stored);
+    EXPECT_EQ(text(kBestScoreLabel), c.bestScore);
+    EXPECT_EQ(text(kBestTimeLabel), c.bestTime + "秒");
+    EXPECT_EQ(state.bestScore, c.bestScore) << "the next game has to beat this";
+    EXPECT_TRUE(rt.problems.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, Meanwhile,
+    ::testing::Values(
+        MeanwhileCase{"AnotherCopySavedAHigherOne", "[Mybest]\r\nScore=5\r\nTime=9\r\n",
+                      "[Mybest]\r\nScore=5\r\nTime=9\r\n", "5", "9"},
+        MeanwhileCase{"AnotherCopySavedAnEqualOne", "[Mybest]\r\nScore=3\r\nTime=12\r\n",
+                      "[Mybest]\r\nScore=3\r\nTime=12\r\n", "3", "12"},
+        MeanwhileCase{"AHandEditWithASectionOfItsOwn", "[Mine]\r\nX=1\r\n[Mybest]\r\nScore=50\r\n",
+                      "[Mine]\r\nX=1\r\n[Mybest]\r\nScore=50\r\n", "50", ""},
+        MeanwhileCase{"AHandEditThatLoweredIt", "[Mybest]\r\nScore=2\r\nTime=1\r\n",
+                      "[Mybest]\r\nScore=3\r\nTime=4\r\n", "3", "4"},
+        MeanwhileCase{"TheFileWasRemoved", std::nullopt, "[Mybest]\r\nScore=3\r\nTime=4\r\n", "3", "4"}),
+    [](const ::testing::TestParamInfo<MeanwhileCase>& info) { return info.param.name; });
+
+TEST_F(BestRecord, ASaveThatFailsBesideTheProgramGoesToTheUsersFileAndSaysSo)
+{
+    store("[Mybest]\r\nScore=1\r\nTime=5\r\n");
+    rt.failingFiles[std::string(kDataFile)] = "No space left on device";
+    launchIntoGame();
+    playAndLose(3, 4);
+    EXPECT_THAT(rt.problems,
+                ElementsAre("pelindra: could not save the best record to /opt/pelindra/data.dat: "
+                            "No space left on device; saving it to " +
+                            std::string(kOwnFile) + " instead"));
+    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nScore=3\r\nTime=4\r\n");
+    EXPECT_EQ(stored(), "[Mybest]\r\nScore=1\r\nTime=5\r\n");
+    EXPECT_EQ(text(kBestScoreLabel), "3");
+
+    rt.problems.clear();
+    playAndLose(4, 2);
+    EXPECT_TRUE(rt.problems.empty()) << "later records of the run go straight to the user's file";
+    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nScore=4\r\nTime=2\r\n");
+}
+
+TEST_F(BestRecord, WhenTheUsersFileFailsTooASecondLineSaysSoAndTheRecordLivesOnForTheRun)
+{
+    rt.failingFiles[std::string(kDataFile)] = "Read-only file system";
+    rt.failingFiles[std::string(kOwnFile)] = "Disk quota exceeded";
+    launchIntoGame();
+    playAndLose(3, 4);
+    EXPECT_THAT(
+        rt.problems,
+        ElementsAre("pelindra: could not save the best record to /opt/pelindra/data.dat: Read-only file "
+                    "system; saving it to " +
+                        std::string(kOwnFile) + " instead",
+                    "pelindra: could not save the best record to " + std::string(kOwnFile) +
+                        " either: Disk quota exceeded; it is kept only while the program runs"));
+    EXPECT_EQ(text(kBestScoreLabel), "3");
+    playAndLose(3, 1);
+    EXPECT_EQ(modalsOpened, 1) << "3 is the best this run knows";
+}
+
+TEST_F(BestRecord, ALaterRunFindsARecordThatOnlyTheUsersFileCouldTake)
+{
+    store("[Mybest]\r\nScore=1\r\nTime=1\r\n");
+    rt.files[std::string(kOwnFile)] = "[Mybest]\r\nScore=6\r\nTime=9\r\n";
+    launch();
+    EXPECT_EQ(state.recordFile, kDataFile) << "the program's directory takes files again";
+    EXPECT_EQ(state.bestScore, "6");
+    EXPECT_EQ(state.bestTime, "9");
+}
+
+TEST_F(BestRecord, ALinkThePlayerDoesNotOwnIsLeftAloneAndTheRecordGoesToTheUsersFile)
+{
+    store("[Mybest]\r\nScore=9\r\nTime=9\r\n");
+    rt.refusedFiles[std::string(kDataFile)] = "it is a link that belongs to another user";
+    launchIntoGame();
+    EXPECT_THAT(
+        rt.problems,
+        ElementsAre("pelindra: not using /opt/pelindra/data.dat: it is a link that belongs to another "
+                    "user; keeping the record in " +
+                    std::string(kOwnFile) + " instead"));
+    EXPECT_EQ(state.recordFile, kOwnFile);
+    EXPECT_EQ(state.bestScore, "0") << "not read through the link either";
+    playAndLose(2, 3);
+    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=3\r\nScore=2\r\n");
+    EXPECT_EQ(stored(), "[Mybest]\r\nScore=9\r\nTime=9\r\n");
+}
+
+TEST_F(BestRecord, AProgramDirectoryThatCannotBeToldNeverPutsTheFileAtTheRoot)
+{
+    rt.programDirectory = "";
+    launchIntoGame();
+    EXPECT_EQ(state.recordFile, kOwnFile);
+    playAndLose(1, 1);
+    EXPECT_FALSE(rt.files.contains("/data.dat"));
+    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=1\r\nScore=1\r\n");
 }
 
 } // namespace

@@ -288,6 +288,7 @@ private:
             EXPECT_EQ(rt_->peekText(kRecordWindow, record::kTimeLabel, Property::Caption),
                       toText(state_->elapsedSeconds) + "秒");
             EXPECT_EQ(storedRecord().score, best_.score) << "the record is saved only once its window closed";
+            pendingBest_ = BestRecord{toText(state_->score), toText(state_->elapsedSeconds)};
             tally_.bestScoreSeen = std::max(tally_.bestScoreSeen, state_->score);
         } else {
             ++tally_.aboutOpenings;
@@ -431,8 +432,10 @@ private:
         const bool recordDue = prediction.gameOver && prediction.finalScore > toInteger(best_.score);
         action();
         // Only now: while the record window is open the file still holds the old record.
-        if (recordDue)
-            best_ = BestRecord{toText(prediction.finalScore), toText(prediction.finalElapsed)};
+        if (pendingBest_ && !rt_->isOpen(kRecordWindow)) {
+            best_ = *pendingBest_;
+            pendingBest_.reset();
+        }
         SCOPED_TRACE("event " + std::to_string(event) + ": " + what + " (seed " + std::to_string(seed_) +
                      ")");
         if (prediction.exits) {
@@ -514,6 +517,7 @@ private:
     std::unique_ptr<HeadlessRuntime> rt_;
     std::unique_ptr<GameState> state_;
     BestRecord best_;
+    std::optional<BestRecord> pendingBest_; // announced in the record window, saved once it closes
     std::int64_t startedAt_ = 0;
     double skill_ = 0.5;
     long recordOpenings_ = 0;

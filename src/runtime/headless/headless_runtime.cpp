@@ -136,11 +136,36 @@ bool HeadlessRuntime::raise(std::string_view window, std::string_view control, E
     for (const auto& binding : def.bindings) {
         if (binding.control == control && binding.event == event) {
             record(std::string(eventName(event)) + " " + join(window, control));
-            binding.handler();
+            ++depth_;
+            try {
+                binding.handler();
+            } catch (...) {
+                --depth_;
+                throw;
+            }
+            --depth_;
+            settle();
             return true;
         }
     }
     return false;
+}
+
+void HeadlessRuntime::post(std::function<void()> action)
+{
+    posted_.push_back(std::move(action));
+}
+
+void HeadlessRuntime::settle()
+{
+    // A posted action may be a move of the player's, which settles what it set off before it returns.
+    if (depth_ > 0)
+        return;
+    while (!posted_.empty() && !exited()) {
+        auto action = std::move(posted_.front());
+        posted_.pop_front();
+        action();
+    }
 }
 
 void HeadlessRuntime::OpenStartWindow(std::string_view window)
@@ -177,39 +202,58 @@ void HeadlessRuntime::ExitProgram(int code)
         cleanup_();
     }
     exitCode_ = code;
+    // What waited for a modal window dies with the program.
+    posted_.clear();
+    afterClose_.clear();
 }
 
-void HeadlessRuntime::LoadWindow(std::string_view window, bool modal)
+void HeadlessRuntime::LoadWindow(std::string_view window, bool modal, Handler afterClose)
 {
     record("LoadWindow " + std::string(window) + (modal ? " modal" : ""));
+    const std::string name(window);
     build(window);
     const auto serial = open(window)->serial;
+    if (modal) {
+        // Registered before Created runs, since that handler may close the window again at once.
+        std::erase(modals_, name);
+        modals_.push_back(name);
+        afterClose_[name] = std::move(afterClose);
+    }
     raise(window, "", Event::Created);
     auto* w = open(window);
-    if (w == nullptr || w->serial != serial)
-        return; // its own Created handler closed it
+    if (w == nullptr || w->serial != serial) {
+        settle();
+        return;
+    }
     if (!modal) {
         w->visible = definition(window).layout->visible;
+        settle();
         return;
     }
     w->visible = true;
-    record("shown " + std::string(window));
-    modals_.emplace_back(window);
-    if (!modalDriver_)
-        throw std::logic_error("a modal window opened with no modal driver set");
-    modalDriver_(window);
-    const auto* after = open(window);
-    const bool stillOpen = after != nullptr && after->serial == serial;
-    modals_.erase(std::find(modals_.begin(), modals_.end(), std::string(window)));
-    if (stillOpen && !exited())
-        throw std::logic_error("the modal driver left " + std::string(window) + " open");
+    record("shown " + name);
+    if (modalDriver_)
+        post([this, name, serial] {
+            if (const auto* open = this->open(name); open != nullptr && open->serial == serial)
+                modalDriver_(name);
+        });
+    settle();
 }
 
 void HeadlessRuntime::CloseWindow(std::string_view window)
 {
     record("CloseWindow " + std::string(window));
     definition(window);
-    windows_.erase(std::string(window));
+    const std::string name(window);
+    if (windows_.erase(name) == 0)
+        return;
+    std::erase(modals_, name);
+    if (auto it = afterClose_.find(name); it != afterClose_.end()) {
+        if (it->second)
+            post(std::move(it->second));
+        afterClose_.erase(it);
+    }
+    settle();
 }
 
 void HeadlessRuntime::SetProperty(std::string_view window, std::string_view controlName, Property property,
@@ -322,10 +366,16 @@ bool HeadlessRuntime::FileExists(std::string_view path)
     return files.contains(path) || directories.contains(path);
 }
 
-bool HeadlessRuntime::CanWriteFile(std::string_view path)
+FileCheck HeadlessRuntime::CheckConfigFile(std::string_view path)
 {
-    record("CanWriteFile " + std::string(path));
-    return !directories.contains(path) && !unwritableDirectories.contains(directoryOf(path));
+    record("CheckConfigFile " + std::string(path));
+    if (const auto it = refusedFiles.find(path); it != refusedFiles.end())
+        return {FileCheck::Verdict::Refused, it->second};
+    if (directories.contains(path))
+        return {FileCheck::Verdict::Unwritable, "it is a directory"};
+    if (unwritableDirectories.contains(directoryOf(path)))
+        return {FileCheck::Verdict::Unwritable, "Permission denied"};
+    return {};
 }
 
 std::string HeadlessRuntime::ReadConfigItem(std::string_view file, std::string_view section,
@@ -333,20 +383,52 @@ std::string HeadlessRuntime::ReadConfigItem(std::string_view file, std::string_v
 {
     record("ReadConfigItem " + std::string(file) + " " + std::string(section) + " " + std::string(item));
     const auto it = files.find(file);
-    if (it == files.end())
+    if (it == files.end() || refusedFiles.contains(file))
         return {};
     return profile::read(it->second, section, item).value_or(std::string{});
 }
 
-void HeadlessRuntime::WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
-                                      std::string_view value)
+UpdateResult HeadlessRuntime::UpdateConfigItems(std::string_view file, const UpdateDecision& decide)
 {
-    record("WriteConfigItem " + std::string(file) + " " + std::string(section) + " " + std::string(item) +
-           " \"" + std::string(value) + "\"");
-    if (directories.contains(file) || unwritableDirectories.contains(directoryOf(file)))
-        return;
-    auto& contents = files[std::string(file)];
-    contents = profile::write(contents, section, item, value);
+    using Outcome = UpdateResult::Outcome;
+    const std::string path(file);
+    auto fail = [&](std::string reason) {
+        record("Failed " + path + ": " + reason);
+        return UpdateResult{Outcome::Failed, std::move(reason)};
+    };
+    record("UpdateConfigItems " + path);
+    if (const auto it = refusedFiles.find(path); it != refusedFiles.end())
+        return fail(it->second);
+    if (directories.contains(path))
+        return fail("it is a directory");
+    if (beforeUpdate)
+        beforeUpdate(path);
+    ConfigSnapshot now;
+    if (const auto it = files.find(path); it != files.end()) {
+        now.exists = true;
+        now.contents = it->second;
+    }
+    const auto items = decide(now);
+    if (items.empty()) {
+        record("Kept " + path);
+        return {Outcome::Kept, {}};
+    }
+    if (unwritableDirectories.contains(directoryOf(path)))
+        return fail("Permission denied");
+    if (const auto it = failingFiles.find(path); it != failingFiles.end())
+        return fail(it->second);
+    std::string line = "Wrote " + path;
+    for (const auto& change : items)
+        line += " " + change.section + "." + change.item + "=\"" + change.value + "\"";
+    record(std::move(line));
+    files[path] = applyConfigItems(now.contents, items);
+    return {Outcome::Written, {}};
+}
+
+void HeadlessRuntime::ReportProblem(std::string_view line)
+{
+    record("ReportProblem " + std::string(line));
+    problems.emplace_back(line);
 }
 
 std::string HeadlessRuntime::ToText(std::int32_t number)
@@ -455,6 +537,7 @@ bool HeadlessRuntime::closeByUser(std::string_view window)
         return false;
     if (!raise(window, "", Event::Closed))
         CloseWindow(window);
+    settle();
     return true;
 }
 
@@ -468,8 +551,7 @@ void HeadlessRuntime::advance(std::int64_t milliseconds)
         std::int64_t dueAt = std::numeric_limits<std::int64_t>::max();
         for (const auto& [wname, w] : windows_)
             for (const auto& [cname, c] : w.controls)
-                if (c.layout->type == layout::ControlType::Timer && c.interval > 0 && !c.inTick &&
-                    c.due < dueAt) {
+                if (c.layout->type == layout::ControlType::Timer && c.interval > 0 && c.due < dueAt) {
                     dueAt = c.due;
                     dueWindow = wname;
                     dueTimer = cname;
@@ -480,18 +562,7 @@ void HeadlessRuntime::advance(std::int64_t milliseconds)
         auto* w = open(dueWindow);
         auto& timer = control(*w, dueTimer);
         timer.due += timer.interval;
-        const auto serial = w->serial;
-        timer.inTick = true;
         raise(dueWindow, dueTimer, Event::Tick);
-        // The handler may have closed the window, or closed and rebuilt it.
-        if (auto* after = open(dueWindow); after != nullptr && after->serial == serial) {
-            auto& t = control(*after, dueTimer);
-            t.inTick = false;
-            // Ticks missed while the handler was busy are dropped, as a real timer drops them.
-            if (t.interval > 0)
-                while (t.due <= now_)
-                    t.due += t.interval;
-        }
     }
     if (!exited())
         now_ = std::max(now_, end);

@@ -6,6 +6,10 @@
 // timers on a virtual clock that the test advances, draws scripted random numbers, keeps settings files
 // in memory and writes down every call it receives, in order.
 //
+// Like a real event loop, it runs what has to wait (the code after a modal window, the player's answer
+// to one) only once the handler that is running has returned: every move of a test (a click, a close, a
+// stretch of time) comes back once all of that has run.
+//
 // Unlike the real runtime it is strict: a name that no layout has, or a property that a control does
 // not have, throws std::logic_error, so that a misspelt control fails a test instead of going unnoticed.
 
@@ -36,7 +40,7 @@ public:
     void RunMessageLoop() override;
     void RegisterCleanup(std::function<void()> routine) override;
     void ExitProgram(int code) override;
-    void LoadWindow(std::string_view window, bool modal) override;
+    void LoadWindow(std::string_view window, bool modal, Handler afterClose) override;
     void CloseWindow(std::string_view window) override;
     void SetProperty(std::string_view window, std::string_view control, Property property,
                      const PropertyValue& value) override;
@@ -44,11 +48,11 @@ public:
     std::string GetProgramDirectory() override;
     std::string GetUserDataDirectory() override;
     bool FileExists(std::string_view path) override;
-    bool CanWriteFile(std::string_view path) override;
+    FileCheck CheckConfigFile(std::string_view path) override;
     std::string ReadConfigItem(std::string_view file, std::string_view section,
                                std::string_view item) override;
-    void WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
-                         std::string_view value) override;
+    UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) override;
+    void ReportProblem(std::string_view line) override;
     std::string ToText(std::int32_t number) override;
     std::int32_t ToInteger(std::string_view text) override;
     void SeedRandom() override;
@@ -69,7 +73,8 @@ public:
     void scriptRandom(std::vector<std::int32_t> values);
     void setRandomFallback(std::function<std::int32_t(std::int32_t, std::int32_t)> draw);
 
-    // Runs inside every modal LoadWindow; it has to close the window before it returns.
+    // The player's answer to every modal window: runs once the handler that opened it has returned.
+    // Without one, a modal window stays open until the test closes it.
     void setModalDriver(std::function<void(std::string_view window)> driver);
     // Runs inside RunMessageLoop, standing for the player's whole session.
     void setLoopDriver(std::function<void()> driver);
@@ -98,8 +103,13 @@ public:
 
     // The file system, as far as settings files see it.
     std::map<std::string, std::string, std::less<>> files;
-    std::set<std::string, std::less<>> directories;           // paths that are directories
-    std::set<std::string, std::less<>> unwritableDirectories; // where nothing can be created or replaced
+    std::set<std::string, std::less<>> directories;               // paths that are directories
+    std::set<std::string, std::less<>> unwritableDirectories;     // where nothing can be created or replaced
+    std::map<std::string, std::string, std::less<>> refusedFiles; // links not to follow, with the reason
+    std::map<std::string, std::string, std::less<>> failingFiles; // where writes fail, with the reason
+    // Runs inside every update, under its lock, before the file is read: another copy at work.
+    std::function<void(std::string_view file)> beforeUpdate;
+    std::vector<std::string> problems; // every line reported, in order
     std::string programDirectory = "/opt/pelindra";
     std::string userDataDirectory = "/home/player/.local/share/Pelindra";
 
@@ -113,7 +123,6 @@ private:
         std::int32_t top = 0;
         std::int32_t interval = 0;
         std::int64_t due = 0;
-        bool inTick = false;
     };
     struct WindowState
     {
@@ -134,12 +143,18 @@ private:
     bool raise(std::string_view window, std::string_view control, Event event);
     bool blocked(std::string_view window) const;
     bool exited() const { return exitCode_.has_value(); }
+    // Runs what waits for the running handler, once there is none.
+    void settle();
+    void post(std::function<void()> action);
     void record(std::string line);
     static std::string describe(const PropertyValue& value);
 
     std::map<std::string, WindowDefinition, std::less<>> definitions_;
     std::map<std::string, WindowState, std::less<>> windows_;
     std::vector<std::string> modals_;
+    std::map<std::string, Handler, std::less<>> afterClose_;
+    std::deque<std::function<void()>> posted_;
+    int depth_ = 0; // handlers running
     std::vector<std::string> calls_;
     std::function<void()> cleanup_;
     std::function<void(std::string_view)> modalDriver_;

@@ -12,7 +12,6 @@
 #include <map>
 #include <string>
 
-class QEventLoop;
 class QTimer;
 
 namespace pelindra::qt {
@@ -39,8 +38,8 @@ public:
     bool dispatch(std::string_view control, Event event) const;
     bool hasBinding(std::string_view control, Event event) const;
 
-    // Set while a modal LoadWindow waits for this window to close.
-    QEventLoop* modalLoop = nullptr;
+    // What waits for this modal window to close.
+    Handler afterClose;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -7,12 +7,12 @@
 #include "form_window.h"
 #include "runtime/conversions.h"
 #include "runtime/layout.h"
-#include "runtime/settings_file.h"
+#include "runtime/posix/paths.h"
+#include "runtime/posix/settings_file.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QEventLoop>
-#include <QStandardPaths>
+#include <cstdio>
+#include <utility>
 
 namespace pelindra::qt {
 namespace {
@@ -26,6 +26,8 @@ std::string fromView(std::string_view text)
 {
     return std::string(text);
 }
+
+constexpr std::string_view kApplication = "Pelindra";
 
 } // namespace
 
@@ -113,24 +115,23 @@ void QtRuntime::ExitProgram(int code)
     QCoreApplication::exit(code);
 }
 
-void QtRuntime::LoadWindow(std::string_view window, bool modal)
+void QtRuntime::LoadWindow(std::string_view window, bool modal, Handler afterClose)
 {
     auto* w = build(window, modal);
-    if (w == nullptr)
+    if (w == nullptr) {
+        // Closed by its own Created handler: a modal window is over before it began.
+        if (modal && afterClose)
+            runLater(std::move(afterClose));
         return;
+    }
     if (!modal) {
         if (w->windowLayout().visible)
             w->show();
         return;
     }
+    w->afterClose = std::move(afterClose);
     w->setWindowModality(Qt::ApplicationModal);
     w->show();
-    QEventLoop loop;
-    w->modalLoop = &loop;
-    QPointer<FormWindow> guard(w);
-    loop.exec(QEventLoop::DialogExec);
-    if (guard)
-        guard->modalLoop = nullptr;
 }
 
 void QtRuntime::CloseWindow(std::string_view window)
@@ -144,10 +145,20 @@ void QtRuntime::CloseWindow(std::string_view window)
         return;
     // Destroyed once the handler that closes it has returned; it may be that window's own handler.
     w->hide();
-    if (w->modalLoop != nullptr)
-        w->modalLoop->quit();
-    w->modalLoop = nullptr;
+    if (w->afterClose)
+        runLater(std::exchange(w->afterClose, {}));
     w->deleteLater();
+}
+
+void QtRuntime::runLater(Handler action)
+{
+    QMetaObject::invokeMethod(
+        qApp,
+        [this, action = std::move(action)] {
+            if (!exiting_)
+                action();
+        },
+        Qt::QueuedConnection);
 }
 
 void QtRuntime::userClose(std::string_view window)
@@ -175,14 +186,12 @@ PropertyValue QtRuntime::GetProperty(std::string_view window, std::string_view c
 
 std::string QtRuntime::GetProgramDirectory()
 {
-    return QCoreApplication::applicationDirPath().toStdString();
+    return paths::programDirectory();
 }
 
 std::string QtRuntime::GetUserDataDirectory()
 {
-    const auto dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dir);
-    return dir.toStdString();
+    return paths::userDataDirectory(kApplication);
 }
 
 bool QtRuntime::FileExists(std::string_view path)
@@ -190,9 +199,9 @@ bool QtRuntime::FileExists(std::string_view path)
     return settings::exists(fromView(path));
 }
 
-bool QtRuntime::CanWriteFile(std::string_view path)
+FileCheck QtRuntime::CheckConfigFile(std::string_view path)
 {
-    return settings::canWrite(fromView(path));
+    return settings::check(fromView(path));
 }
 
 std::string QtRuntime::ReadConfigItem(std::string_view file, std::string_view section, std::string_view item)
@@ -200,10 +209,21 @@ std::string QtRuntime::ReadConfigItem(std::string_view file, std::string_view se
     return settings::readItem(fromView(file), section, item);
 }
 
-void QtRuntime::WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
-                                std::string_view value)
+UpdateResult QtRuntime::UpdateConfigItems(std::string_view file, const UpdateDecision& decide)
 {
-    settings::writeItem(fromView(file), section, item, value);
+    // The per-user directory is made only when something is about to be kept in it.
+    const auto dir = GetUserDataDirectory();
+    if (!dir.empty() && file.starts_with(dir) && file.size() > dir.size() && file[dir.size()] == '/' &&
+        file.find('/', dir.size() + 1) == std::string_view::npos)
+        paths::makeDirectories(dir);
+    return settings::update(fromView(file), decide);
+}
+
+void QtRuntime::ReportProblem(std::string_view line)
+{
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 std::string QtRuntime::ToText(std::int32_t number)

@@ -31,7 +31,7 @@ public:
     void RunMessageLoop() override;
     void RegisterCleanup(std::function<void()> routine) override;
     void ExitProgram(int code) override;
-    void LoadWindow(std::string_view window, bool modal) override;
+    void LoadWindow(std::string_view window, bool modal, Handler afterClose) override;
     void CloseWindow(std::string_view window) override;
     void SetProperty(std::string_view window, std::string_view control, Property property,
                      const PropertyValue& value) override;
@@ -39,11 +39,11 @@ public:
     std::string GetProgramDirectory() override;
     std::string GetUserDataDirectory() override;
     bool FileExists(std::string_view path) override;
-    bool CanWriteFile(std::string_view path) override;
+    FileCheck CheckConfigFile(std::string_view path) override;
     std::string ReadConfigItem(std::string_view file, std::string_view section,
                                std::string_view item) override;
-    void WriteConfigItem(std::string_view file, std::string_view section, std::string_view item,
-                         std::string_view value) override;
+    UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) override;
+    void ReportProblem(std::string_view line) override;
     std::string ToText(std::int32_t number) override;
     std::int32_t ToInteger(std::string_view text) override;
     void SeedRandom() override;
@@ -65,6 +65,9 @@ public:
 
 private:
     FormWindow* build(std::string_view window, bool dialog);
+    // Runs action from the event loop, once the handler that is running has returned; never after the
+    // program has begun to end.
+    void runLater(Handler action);
     // Starts decoding the pictures of a window at the size they take on this screen.
     void prefetch(const layout::Window& form);
     static QSize onScreen(const layout::Control& control);

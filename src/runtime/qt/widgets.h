@@ -14,7 +14,6 @@
 #include <QWidget>
 #include <functional>
 
-class QEventLoop;
 class QTimer;
 
 namespace pelindra::qt {

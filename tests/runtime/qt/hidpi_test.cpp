@@ -59,8 +59,8 @@ protected:
     ScaledScreen()
     {
         defineWindows(rt, state);
-        rt.LoadWindow("MenuWindow", false);
-        rt.LoadWindow("GameWindow", false);
+        rt.LoadWindow("MenuWindow", false, {});
+        rt.LoadWindow("GameWindow", false, {});
         rt.window("GameWindow")->show();
     }
 

@@ -67,7 +67,7 @@ protected:
 
 TEST_F(QtAdapter, RunsCreatedBeforeShowingAndPlacesTheWindowAtFiftyFiftyWithAFixedSize)
 {
-    rt.LoadWindow("Main", false);
+    rt.LoadWindow("Main", false, {});
     auto* w = rt.window("Main");
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(createdWhileHidden);
@@ -80,7 +80,7 @@ TEST_F(QtAdapter, RunsCreatedBeforeShowingAndPlacesTheWindowAtFiftyFiftyWithAFix
 
 TEST_F(QtAdapter, MapsEveryPropertyOntoItsWidget)
 {
-    rt.LoadWindow("Main", false);
+    rt.LoadWindow("Main", false, {});
     auto* w = rt.window("Main");
     auto* inner = qobject_cast<TextControl*>(w->widget("inner"));
     ASSERT_NE(inner, nullptr);
@@ -114,7 +114,7 @@ TEST_F(QtAdapter, MapsEveryPropertyOntoItsWidget)
 
 TEST_F(QtAdapter, APositiveIntervalStartsAPreciseTimerAndZeroStopsIt)
 {
-    rt.LoadWindow("Main", false);
+    rt.LoadWindow("Main", false, {});
     auto* timer = rt.window("Main")->timer("tick");
     ASSERT_NE(timer, nullptr);
     EXPECT_FALSE(timer->isActive());
@@ -133,7 +133,7 @@ TEST_F(QtAdapter, APositiveIntervalStartsAPreciseTimerAndZeroStopsIt)
 
 TEST_F(QtAdapter, StacksControlsWithTheFirstListedOnTop)
 {
-    rt.LoadWindow("Main", false);
+    rt.LoadWindow("Main", false, {});
     auto* w = rt.window("Main");
     // Later children of a widget are drawn above earlier ones.
     const auto order = w->children();
@@ -143,32 +143,44 @@ TEST_F(QtAdapter, StacksControlsWithTheFirstListedOnTop)
     EXPECT_EQ(w->childAt(10, 50), w->widget("inner")) << "the panel's label lies above the label beneath";
 }
 
-TEST_F(QtAdapter, AModalLoadReturnsAfterTheDialogClosedWhileOtherTimersTick)
+TEST_F(QtAdapter, AModalLoadReturnsAtOnceAndWhatWaitsRunsAfterTheDialogClosedWhileTimersTick)
 {
-    rt.LoadWindow("Main", false);
+    rt.LoadWindow("Main", false, {});
     rt.SetProperty("Main", "tick", Property::Interval, std::int32_t{25});
-    QTimer::singleShot(300, [this] {
-        auto* back = qobject_cast<Clickable*>(rt.window("Dialog")->widget("back"));
-        ASSERT_NE(back, nullptr);
-        QTest::mouseClick(back, Qt::LeftButton);
-    });
-    QElapsedTimer clock;
-    clock.start();
-    rt.LoadWindow("Dialog", true);
-    EXPECT_GE(clock.elapsed(), 290);
-    EXPECT_GE(ticks, 8) << "the window beneath kept its timer running";
+    bool waited = false;
+    rt.LoadWindow("Dialog", true, [&] { waited = true; });
+    ASSERT_NE(rt.window("Dialog"), nullptr);
+    EXPECT_TRUE(rt.window("Dialog")->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 10000)) << "the window beneath ticks on";
+    EXPECT_FALSE(waited);
+    auto* back = qobject_cast<Clickable*>(rt.window("Dialog")->widget("back"));
+    ASSERT_NE(back, nullptr);
+    QTest::mouseClick(back, Qt::LeftButton);
     EXPECT_EQ(rt.window("Dialog"), nullptr);
+    EXPECT_FALSE(waited) << "not inside the handler that closed it";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return waited; }, 10000));
 }
 
 TEST_F(QtAdapter, AModalWindowBlocksTheWindowBeneathAndEscapeClosesIt)
 {
-    rt.LoadWindow("Main", false);
-    QTimer::singleShot(100, [this] {
-        EXPECT_TRUE(QApplication::activeModalWidget() == rt.window("Dialog"));
-        QTest::keyClick(rt.window("Dialog"), Qt::Key_Escape);
-    });
-    rt.LoadWindow("Dialog", true);
+    rt.LoadWindow("Main", false, {});
+    bool waited = false;
+    rt.LoadWindow("Dialog", true, [&] { waited = true; });
+    EXPECT_TRUE(QApplication::activeModalWidget() == rt.window("Dialog"));
+    QTest::keyClick(rt.window("Dialog"), Qt::Key_Escape);
     EXPECT_EQ(rt.window("Dialog"), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return waited; }, 10000));
+}
+
+TEST_F(QtAdapter, WhatWaitsForAModalWindowNeverRunsOnceTheProgramEnds)
+{
+    rt.LoadWindow("Main", false, {});
+    bool waited = false;
+    rt.LoadWindow("Dialog", true, [&] { waited = true; });
+    rt.window("Dialog")->dispatch("back", Event::Clicked);
+    rt.ExitProgram(0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(waited);
 }
 
 TEST_F(QtAdapter, ClosingAWindowWithAClosedHandlerEndsTheLoopWithExitCodeZero)
@@ -185,7 +197,7 @@ TEST_F(QtAdapter, ClosingAWindowWithAClosedHandlerEndsTheLoopWithExitCodeZero)
 
 TEST_F(QtAdapter, LinksArePushButtonsWithAPressActionAndAnswerTheKeyboard)
 {
-    rt.LoadWindow("Main", false);
+    rt.LoadWindow("Main", false, {});
     auto* link = rt.window("Main")->widget("link");
     auto* face = QAccessible::queryAccessibleInterface(link);
     ASSERT_NE(face, nullptr);
@@ -215,7 +227,7 @@ TEST_F(QtAdapter, LinksArePushButtonsWithAPressActionAndAnswerTheKeyboard)
 
 TEST_F(QtAdapter, AClickThatLeavesTheLinkBeforeReleaseDoesNothing)
 {
-    rt.LoadWindow("Main", false);
+    rt.LoadWindow("Main", false, {});
     auto* link = rt.window("Main")->widget("link");
     QTest::mousePress(link, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(200, 5));

@@ -68,8 +68,8 @@ protected:
         // The record and about windows, built without their modal wait.
         for (const auto* form : kLayouts)
             if (form->name != "MenuWindow")
-                rt.LoadWindow(form->name, false);
-        rt.LoadWindow("MenuWindow", false);
+                rt.LoadWindow(form->name, false, {});
+        rt.LoadWindow("MenuWindow", false, {});
     }
 
     QtRuntime rt;

@@ -6,10 +6,12 @@
 // one, never a torn mixture, with every byte of the other sections untouched. A run is reproduced by
 // its seed: PELINDRA_CRASH_SEED=<seed> runtime_core_tests --gtest_filter='CrashWhileWriting.*'
 
+#include "runtime/posix/settings_file.h"
 #include "runtime/profile_text.h"
-#include "runtime/settings_file.h"
 #include "temp_dir.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -67,12 +69,20 @@ TEST(CrashWhileWriting, AKilledWriterLeavesAWholeEarlierOrNewFileAndAtMostItsSta
     std::printf("crash while writing: seed %llu (reproduce with PELINDRA_CRASH_SEED=%llu)\n",
                 static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed));
     std::mt19937_64 rng(seed);
-    // Spread over four orders of magnitude, so that kills land before, inside and between saves.
-    std::uniform_real_distribution<double> logDelay(0.0, 4.0);
 
     TempDir dir;
     const auto path = dir.file("data.dat");
     writeBytes(path, version(0, 0));
+    // A save costs what the disk takes to flush it, from microseconds on a RAM disk to tens of
+    // milliseconds on a busy one. Kills are spread from 1 µs to twenty saves, over orders of magnitude,
+    // so that they land before, inside and between saves on any disk.
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(writeItem(path, "Mybest", "Score", "0"));
+    const double saveMicros =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started).count() / 4;
+    writeBytes(path, version(0, 0));
+    std::uniform_real_distribution<double> logDelay(0.0, std::log10(std::max(10000.0, 20 * saveMicros)));
     long score = 0;
     long time = 0;
     int halfSaves = 0;
