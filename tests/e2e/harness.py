@@ -524,16 +524,21 @@ class Program:
         return self._x
 
     def _x_window(self, title):
+        """This program's mapped window of that title: another copy's windows may bear the same one."""
         d = self._xdisplay()
         net_wm_name = d.intern_atom("_NET_WM_NAME")
+        net_wm_pid = d.intern_atom("_NET_WM_PID")
         utf8 = d.intern_atom("UTF8_STRING")
         for w in d.screen().root.query_tree().children:
             if w.get_attributes().map_state != X.IsViewable:
                 continue
             prop = w.get_full_property(net_wm_name, utf8)
-            if prop is not None and prop.value.decode("utf-8") == title:
+            if prop is None or prop.value.decode("utf-8") != title:
+                continue
+            pid = w.get_full_property(net_wm_pid, X.AnyPropertyType)
+            if pid is None or pid.value[0] == self.process.pid:
                 return w
-        raise LookupError(f"no mapped X window titled {title!r}")
+        raise LookupError(f"no mapped X window titled {title!r} of process {self.process.pid}")
 
     def close_window(self, title):
         """What a window manager's close button does: WM_DELETE_WINDOW to the window."""
