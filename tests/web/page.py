@@ -87,12 +87,19 @@ class Browser:
             else Service("/usr/bin/chromedriver", log_path=os.devnull)
         self.driver = webdriver.Chrome(service=service, options=options)
         self.driver.set_script_timeout(TIMEOUT)
-        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WATCH + before})
+        self.before = WATCH + before
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": self.before})
 
     def close(self):
         with contextlib.suppress(Exception):
             self.driver.quit()
         shutil.rmtree(self.profile, ignore_errors=True)
+
+    def new_tab(self):
+        """A second tab of the same browser, which shares the first one's storage; returns its handle."""
+        self.driver.switch_to.new_window("tab")
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": self.before})
+        return self.driver.current_window_handle
 
     # --- The page.
 
