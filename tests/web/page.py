@@ -73,11 +73,11 @@ class Server:
 
 
 class Browser:
-    def __init__(self, width=800, height=700, scale=1, before=""):
+    def __init__(self, width=800, height=700, scale=1, before="", flags=()):
         self.profile = tempfile.mkdtemp(prefix="pelindra-web-")
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
-        for flag in CHROMIUM_FLAGS:
+        for flag in CHROMIUM_FLAGS + list(flags):
             options.add_argument(flag)
         options.add_argument(f"--user-data-dir={self.profile}")
         options.add_argument(f"--window-size={width},{height}")

@@ -49,6 +49,7 @@ Module.pelindra = (() => {
 
   return {
     attach(runtime) {
+      performance.mark("pelindra:main");
       sink = runtime;
       document.addEventListener("keydown", (e) => {
         if (e.key === "Escape" && !e.repeat) report(ESCAPE, 0);
@@ -155,6 +156,7 @@ Module.pelindra = (() => {
     // The stage shows once the menu can be drawn whole: its faces loaded and its pictures decoded. A
     // font or picture that never comes holds it back for two seconds at most.
     reveal() {
+      performance.mark("pelindra:menu-built");
       const stage = document.getElementById("stage");
       const waits = [document.fonts.load("12px 'Pelindra Sans SC'", "开"),
                      document.fonts.load("16px 'Pelindra Sans SC Heavy'", "S")];
@@ -168,6 +170,7 @@ Module.pelindra = (() => {
         clearTimeout(fallback);
         stage.removeAttribute("data-loading");
         fit();
+        performance.mark("pelindra:menu-shown");
       };
       fallback = setTimeout(show, 2000);
       Promise.all(waits).then(show, show);
