@@ -3,10 +3,14 @@
 """The four windows in the page: the flow between them, modal windows over a backdrop, the rising
 credits, the keyboard, and a narrow screen."""
 
+import io
 import os
 import sys
 import time
 import unittest
+
+import numpy
+from PIL import Image
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -14,6 +18,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import page  # noqa: E402
 from page import ABOUT, GAME, MENU  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
+
+
+def mean_difference(a, b):
+    return float(numpy.abs(numpy.asarray(a, dtype=numpy.int16) - numpy.asarray(b, dtype=numpy.int16)).mean())
 
 
 class Flow(unittest.TestCase):
@@ -102,6 +110,25 @@ class Flow(unittest.TestCase):
         self.assertEqual(len(digits), 9, "every digit box is a button")
         self.assertTrue(all(tab == -1 for _, tab, _ in digits), "digits answer the mouse only, as on the desktop")
         self.assertIn(["超级链接框3", 1, "没有这个数字"], names, "a link is named by its text")
+
+    def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):
+        b = page.Browser(scale=2)
+        self.addCleanup(b.close)
+        b.open(self.server.url)
+        self.assertEqual(b.js("return window.devicePixelRatio"), 2)
+        sizes = b.js("""return [...document.querySelectorAll('[data-window="MenuWindow"] img')]
+                          .map((i) => [i.getAttribute('src'), i.naturalWidth, i.naturalHeight])""")
+        self.assertIn(["banner.jpg", 880, 600], sizes)
+        self.assertIn(["block.jpg", 160, 160], sizes)
+        # The banner on the screen against its source scaled straight to the device pixels it covers:
+        # drawn from a smaller copy, its detail would be gone.
+        banner = b.control(MENU, "图片框2")
+        shot = Image.open(io.BytesIO(banner.screenshot_as_png)).convert("RGB")
+        self.assertEqual(shot.size, (864, 368))
+        with Image.open(os.path.join(page.site_directory(), "banner.jpg")) as source:
+            sharp = source.convert("RGB").resize(shot.size, Image.LANCZOS)
+            soft = source.convert("RGB").resize((432, 184), Image.LANCZOS).resize(shot.size, Image.BILINEAR)
+        self.assertLess(mean_difference(shot, sharp), 0.75 * mean_difference(shot, soft))
 
     def test_a_narrow_screen_scales_the_stage_down_to_fit(self):
         b = page.Browser(width=360, height=640)

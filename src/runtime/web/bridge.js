@@ -158,8 +158,7 @@ Module.pelindra = (() => {
     reveal() {
       performance.mark("pelindra:menu-built");
       const stage = document.getElementById("stage");
-      const waits = [document.fonts.load("12px 'Pelindra Sans SC'", "开"),
-                     document.fonts.load("16px 'Pelindra Sans SC Heavy'", "S")];
+      const waits = [window.pelindraAssets];
       for (const img of stage.querySelectorAll(".window:not([hidden]) img"))
         waits.push(img.decode().catch(() => {}));
       let shown = false;

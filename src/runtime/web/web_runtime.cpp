@@ -156,10 +156,10 @@ WebRuntime::Window* WebRuntime::build(std::string_view name, bool modal)
         element.call<void>("setAttribute", std::string("aria-modal"), std::string("true"));
     }
     setHidden(element, true);
-    setStyle(element, "left", px(layout::kWindowLeft + kBorder));
-    setStyle(element, "top", px(layout::kWindowTop + kTitleBar));
-    setStyle(element, "width", px(form.width - 2 * kBorder));
-    setStyle(element, "height", px(form.height - kTitleBar - kBorder));
+    element["style"].set("cssText", "left:" + px(layout::kWindowLeft + kBorder) +
+                                        ";top:" + px(layout::kWindowTop + kTitleBar) +
+                                        ";width:" + px(form.width - 2 * kBorder) +
+                                        ";height:" + px(form.height - kTitleBar - kBorder));
 
     auto bar = document_.call<val>("createElement", std::string("div"));
     bar.set("className", std::string("titlebar"));
@@ -273,12 +273,10 @@ void WebRuntime::buildControl(Window& window, const layout::Control& control, st
     element.set("className", classes);
     element.call<void>("setAttribute", std::string("data-control"), name);
     const auto& g = control.geometry;
-    setStyle(element, "left", px(g.left));
-    setStyle(element, "top", px(g.top));
-    setStyle(element, "width", px(g.width));
-    setStyle(element, "height", px(g.height));
     // Topmost first in the layout; a control's children stay within it, as child widgets do.
-    setStyle(element, "zIndex", std::to_string(form.controls.size() - index));
+    element["style"].set("cssText", "left:" + px(g.left) + ";top:" + px(g.top) + ";width:" + px(g.width) +
+                                        ";height:" + px(g.height) +
+                                        ";z-index:" + std::to_string(form.controls.size() - index));
     setHidden(element, !control.visible);
 
     if (control.type == layout::ControlType::PictureBox) {
@@ -294,27 +292,26 @@ void WebRuntime::buildControl(Window& window, const layout::Control& control, st
         state.box = textBox(control);
         auto text = document_.call<val>("createElement", std::string("span"));
         text.set("className", std::string("text"));
-        setStyle(text, "left", px(state.box.left));
-        setStyle(text, "width", px(state.box.width));
-        setStyle(text, "fontSize", px(state.box.pixels));
-        setStyle(text, "lineHeight", px(state.box.pixels));
+        std::string css = "left:" + px(state.box.left) + ";width:" + px(state.box.width) +
+                          ";font-size:" + px(state.box.pixels) + ";line-height:" + px(state.box.pixels);
         if (!state.box.families.empty())
-            setStyle(text, "fontFamily", state.box.families);
+            css += ";font-family:" + state.box.families;
         if (state.box.weight >= 700)
-            setStyle(text, "fontWeight", std::string("700"));
+            css += ";font-weight:700";
         if (state.box.italic)
-            setStyle(text, "fontStyle", std::string("italic"));
+            css += ";font-style:italic";
         if (state.box.underline)
-            setStyle(text, "textDecoration", std::string("underline"));
+            css += ";text-decoration:underline";
         if (control.wordWrap)
-            setStyle(text, "whiteSpace", std::string("pre-wrap"));
+            css += ";white-space:pre-wrap";
         if (control.align == layout::Align::Centre || control.type == layout::ControlType::Label)
-            setStyle(text, "textAlign", std::string("center"));
+            css += ";text-align:center";
         if (control.type == layout::ControlType::TransparentLabel ||
             control.type == layout::ControlType::Label)
-            setStyle(text, "color", cssColour(state.colour));
+            css += ";color:" + cssColour(state.colour);
         if (control.type == layout::ControlType::Label)
-            setStyle(text, "webkitTextStroke", px(std::max(1.5, state.box.pixels / 24.0)) + " #ffffff");
+            css += ";-webkit-text-stroke:" + px(std::max(1.5, state.box.pixels / 24.0)) + " #ffffff";
+        text["style"].set("cssText", css);
         element.call<void>("appendChild", text);
         state.text = text;
     }
