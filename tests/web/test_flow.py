@@ -104,6 +104,7 @@ class Flow(unittest.TestCase):
         self.assertEqual(focused(), "超级链接框4")
         b.driver.switch_to.active_element.send_keys(Keys.SPACE)
         self.assertFalse(b.shown(MENU, "分组框2"))
+        b.click(MENU, "超级链接框1")
         names = b.js("""return [...document.querySelectorAll('[data-window="GameWindow"] button.ctl')]
                           .map((e) => [e.dataset.control, e.tabIndex, e.textContent])""")
         digits = [n for n in names if n[0] in page.BOXES]

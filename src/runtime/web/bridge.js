@@ -5,6 +5,7 @@
 // Listeners that report to the runtime, timers held to performance.now(), localStorage as bytes, the
 // console, and showing the stage once its fonts and pictures are in.
 
+performance.mark("pelindra:script");
 Module.pelindra = (() => {
   const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, ESCAPE = 3;
   let sink = 0;
@@ -159,8 +160,6 @@ Module.pelindra = (() => {
       performance.mark("pelindra:menu-built");
       const stage = document.getElementById("stage");
       const waits = [window.pelindraAssets];
-      for (const img of stage.querySelectorAll(".window:not([hidden]) img"))
-        waits.push(img.decode().catch(() => {}));
       let shown = false;
       let fallback = 0;
       const show = () => {

@@ -82,6 +82,7 @@ struct WebRuntime::Control
     std::int32_t interval = 0;
     TextBox box{};
     int lines = 0;
+    bool clickable = false;
 };
 
 struct WebRuntime::Window
@@ -98,6 +99,7 @@ struct WebRuntime::Window
     std::string title;
     Handler afterClose;
     int tabOrder = 0;
+    bool materialized = false;
 };
 
 WebRuntime::WebRuntime(val stage, val bridge)
@@ -192,8 +194,14 @@ WebRuntime::Window* WebRuntime::build(std::string_view name, bool modal)
     auto* w = window.get();
     windows_[std::string(form.name)] = std::move(window);
 
-    for (std::size_t i = 0; i < form.controls.size(); ++i)
-        buildControl(*w, form.controls[i], i);
+    // A window built hidden gets its elements when it is first shown; until then only its state.
+    for (const auto& control : form.controls)
+        addControl(*w, control);
+    for (const auto& control : form.controls)
+        if (control.type == layout::ControlType::Timer && control.interval > 0)
+            SetProperty(form.name, control.name, Property::Interval, std::int32_t{control.interval});
+    if (modal || form.visible)
+        materialize(*w);
     stage_.call<void>("appendChild", element);
 
     for (const auto& binding : def->second.bindings)
@@ -205,46 +213,57 @@ WebRuntime::Window* WebRuntime::build(std::string_view name, bool modal)
     return find(name) == w ? w : nullptr;
 }
 
-void WebRuntime::buildControl(Window& window, const layout::Control& control, std::size_t index)
+void WebRuntime::addControl(Window& window, const layout::Control& control)
 {
-    if (find(window, control.name) != nullptr)
-        return;
     const auto& form = *window.definition->layout;
-    val parent = window.client;
-    if (!control.parent.empty()) {
-        if (const auto* p = layout::find(form, control.parent)) {
-            const auto at = static_cast<std::size_t>(p - form.controls.data());
-            buildControl(window, *p, at);
-            if (auto* built = find(window, control.parent); built && !built->element.isUndefined())
-                parent = built->element;
-        }
-    }
-
     Control state;
     state.layout = &control;
     state.visible = control.visible;
     state.top = control.geometry.top;
     state.colour = control.colour == layout::kNoColour ? layout::rgb(255, 255, 255) : control.colour;
-    const std::string name(control.name);
-
-    if (control.type == layout::ControlType::Timer) {
-        state.handle = nextHandle_++;
-        handles_[state.handle] = {std::string(form.name), name};
-        auto& stored = window.controls.emplace(name, std::move(state)).first->second;
-        if (control.interval > 0)
-            SetProperty(form.name, control.name, Property::Interval, std::int32_t{control.interval});
-        (void)stored;
-        return;
-    }
-
-    bool clickable =
+    state.caption = std::string(control.text);
+    state.lines = displayedText(state.caption).lines;
+    if (isText(control.type))
+        state.box = textBox(control);
+    state.clickable =
         control.type == layout::ControlType::LinkBox || control.type == layout::ControlType::LinkText;
     if (control.type == layout::ControlType::TransparentLabel)
         for (const auto& binding : window.definition->bindings)
             if (binding.control == control.name && binding.event == Event::Clicked)
-                clickable = true;
+                state.clickable = true;
+    if (control.type == layout::ControlType::Timer || state.clickable) {
+        state.handle = nextHandle_++;
+        handles_[state.handle] = {std::string(form.name), std::string(control.name)};
+    }
+    window.controls.emplace(std::string(control.name), std::move(state));
+}
 
-    auto element = document_.call<val>("createElement", std::string(clickable ? "button" : "div"));
+void WebRuntime::materialize(Window& window)
+{
+    if (window.materialized)
+        return;
+    window.materialized = true;
+    const auto& form = *window.definition->layout;
+    for (std::size_t i = 0; i < form.controls.size(); ++i)
+        makeElement(window, form.controls[i], i);
+}
+
+void WebRuntime::makeElement(Window& window, const layout::Control& control, std::size_t index)
+{
+    auto* state = find(window, control.name);
+    if (state == nullptr || !state->element.isUndefined() || control.type == layout::ControlType::Timer)
+        return;
+    const auto& form = *window.definition->layout;
+    val parent = window.client;
+    if (!control.parent.empty()) {
+        if (const auto* p = layout::find(form, control.parent)) {
+            makeElement(window, *p, static_cast<std::size_t>(p - form.controls.data()));
+            if (auto* built = find(window, control.parent); built && !built->element.isUndefined())
+                parent = built->element;
+        }
+    }
+
+    auto element = document_.call<val>("createElement", std::string(state->clickable ? "button" : "div"));
     std::string classes = "ctl";
     switch (control.type) {
     case layout::ControlType::PictureBox:
@@ -268,16 +287,14 @@ void WebRuntime::buildControl(Window& window, const layout::Control& control, st
     case layout::ControlType::Timer:
         break;
     }
-    if (clickable)
-        classes += " clickable";
     element.set("className", classes);
-    element.call<void>("setAttribute", std::string("data-control"), name);
+    element.call<void>("setAttribute", std::string("data-control"), std::string(control.name));
     const auto& g = control.geometry;
     // Topmost first in the layout; a control's children stay within it, as child widgets do.
-    element["style"].set("cssText", "left:" + px(g.left) + ";top:" + px(g.top) + ";width:" + px(g.width) +
-                                        ";height:" + px(g.height) +
+    element["style"].set("cssText", "left:" + px(g.left) + ";top:" + px(state->top) +
+                                        ";width:" + px(g.width) + ";height:" + px(g.height) +
                                         ";z-index:" + std::to_string(form.controls.size() - index));
-    setHidden(element, !control.visible);
+    setHidden(element, !state->visible);
 
     if (control.type == layout::ControlType::PictureBox) {
         auto picture = document_.call<val>("createElement", std::string("img"));
@@ -289,18 +306,19 @@ void WebRuntime::buildControl(Window& window, const layout::Control& control, st
     }
 
     if (isText(control.type)) {
-        state.box = textBox(control);
+        const auto& box = state->box;
         auto text = document_.call<val>("createElement", std::string("span"));
         text.set("className", std::string("text"));
-        std::string css = "left:" + px(state.box.left) + ";width:" + px(state.box.width) +
-                          ";font-size:" + px(state.box.pixels) + ";line-height:" + px(state.box.pixels);
-        if (!state.box.families.empty())
-            css += ";font-family:" + state.box.families;
-        if (state.box.weight >= 700)
+        std::string css = "left:" + px(box.left) + ";width:" + px(box.width) +
+                          ";font-size:" + px(box.pixels) + ";line-height:" + px(box.pixels) +
+                          ";top:" + px(lineTop(box, state->lines));
+        if (!box.families.empty())
+            css += ";font-family:" + box.families;
+        if (box.weight >= 700)
             css += ";font-weight:700";
-        if (state.box.italic)
+        if (box.italic)
             css += ";font-style:italic";
-        if (state.box.underline)
+        if (box.underline)
             css += ";text-decoration:underline";
         if (control.wordWrap)
             css += ";white-space:pre-wrap";
@@ -308,46 +326,49 @@ void WebRuntime::buildControl(Window& window, const layout::Control& control, st
             css += ";text-align:center";
         if (control.type == layout::ControlType::TransparentLabel ||
             control.type == layout::ControlType::Label)
-            css += ";color:" + cssColour(state.colour);
+            css += ";color:" + cssColour(state->colour);
         if (control.type == layout::ControlType::Label)
-            css += ";-webkit-text-stroke:" + px(std::max(1.5, state.box.pixels / 24.0)) + " #ffffff";
+            css += ";-webkit-text-stroke:" + px(std::max(1.5, box.pixels / 24.0)) + " #ffffff";
         text["style"].set("cssText", css);
+        text.set("textContent", displayedText(state->caption).text);
         element.call<void>("appendChild", text);
-        state.text = text;
+        state->text = text;
     }
 
-    if (clickable) {
-        state.handle = nextHandle_++;
-        handles_[state.handle] = {std::string(form.name), name};
+    if (state->clickable) {
         // The digits answer the mouse only, as on the desktop; links take the keyboard's focus in the
         // order they were made, which is the desktop's focus chain.
         element.set("tabIndex",
                     control.type == layout::ControlType::TransparentLabel ? -1 : ++window.tabOrder);
-        bridge_.call<void>("clickable", element, state.handle);
+        bridge_.call<void>("clickable", element, state->handle);
     }
     if (control.handCursor)
         element.call<void>("setAttribute", std::string("data-hand"), std::string("1"));
 
     parent.call<void>("appendChild", element);
-    state.element = element;
-    auto& stored = window.controls.emplace(name, std::move(state)).first->second;
-    if (isText(control.type))
-        setText(stored, std::string(control.text));
+    state->element = element;
 }
 
 void WebRuntime::setText(Control& control, const std::string& text)
 {
+    // The page redraws what is written to it, the same text included.
+    if (text == control.caption)
+        return;
     const auto shown = displayedText(text);
     control.caption = text;
+    const bool moved = shown.lines != control.lines;
+    control.lines = shown.lines;
+    if (control.text.isUndefined())
+        return;
     control.text.set("textContent", shown.text);
-    if (shown.lines != control.lines) {
-        control.lines = shown.lines;
+    if (moved)
         setStyle(control.text, "top", px(lineTop(control.box, shown.lines)));
-    }
 }
 
 void WebRuntime::show(Window& window, bool visible)
 {
+    if (visible)
+        materialize(window);
     window.visible = visible;
     setHidden(window.element, !visible);
     if (visible)
@@ -501,19 +522,26 @@ void WebRuntime::SetProperty(std::string_view window, std::string_view control, 
         return;
     switch (property) {
     case Property::Visible:
+        if (c->visible == (integerOf(value) != 0))
+            break;
         c->visible = integerOf(value) != 0;
-        setHidden(c->element, !c->visible);
+        if (!c->element.isUndefined())
+            setHidden(c->element, !c->visible);
         break;
     case Property::Caption:
         setText(*c, textOf(value));
         break;
     case Property::TextColour:
+        if (c->colour == integerOf(value))
+            break;
         c->colour = integerOf(value);
-        setStyle(c->text, "color", cssColour(c->colour));
+        if (!c->text.isUndefined())
+            setStyle(c->text, "color", cssColour(c->colour));
         break;
     case Property::Top:
         c->top = integerOf(value);
-        setStyle(c->element, "top", px(c->top));
+        if (!c->element.isUndefined())
+            setStyle(c->element, "top", px(c->top));
         break;
     case Property::Interval: {
         const auto interval = std::max<std::int32_t>(0, integerOf(value));

@@ -74,7 +74,9 @@ private:
     Window* find(std::string_view window) const;
     Control* find(Window& window, std::string_view control) const;
     Window* build(std::string_view window, bool modal);
-    void buildControl(Window& window, const layout::Control& control, std::size_t index);
+    void addControl(Window& window, const layout::Control& control);
+    void materialize(Window& window);
+    void makeElement(Window& window, const layout::Control& control, std::size_t index);
     void show(Window& window, bool visible);
     void destroy(std::unique_ptr<Window> window);
     void userClose(Window& window);
