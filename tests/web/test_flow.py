@@ -24,19 +24,9 @@ def mean_difference(a, b):
     return float(numpy.abs(numpy.asarray(a, dtype=numpy.int16) - numpy.asarray(b, dtype=numpy.int16)).mean())
 
 
-class Flow(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server = page.Server(page.site_directory())
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-
+class Flow(page.SiteTest):
     def setUp(self):
-        self.b = page.Browser()
-        self.addCleanup(self.b.close)
-        self.b.open(self.server.url)
+        self.b = self.browser()
 
     def tearDown(self):
         self.assertEqual(self.b.errors(), [])
@@ -113,9 +103,7 @@ class Flow(unittest.TestCase):
         self.assertIn(["超级链接框3", 1, "没有这个数字"], names, "a link is named by its text")
 
     def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):
-        b = page.Browser(scale=2)
-        self.addCleanup(b.close)
-        b.open(self.server.url)
+        b = self.browser(scale=2)
         self.assertEqual(b.js("return window.devicePixelRatio"), 2)
         sizes = b.js("""return [...document.querySelectorAll('[data-window="MenuWindow"] img')]
                           .map((i) => [i.getAttribute('src'), i.naturalWidth, i.naturalHeight])""")
@@ -132,9 +120,7 @@ class Flow(unittest.TestCase):
         self.assertLess(mean_difference(shot, sharp), 0.75 * mean_difference(shot, soft))
 
     def test_a_narrow_screen_scales_the_stage_down_to_fit(self):
-        b = page.Browser(width=360, height=640)
-        self.addCleanup(b.close)
-        b.open(self.server.url)
+        b = self.browser(width=360, height=640)
         width = b.js("return document.getElementById('stage').getBoundingClientRect().width")
         viewport = b.js("return document.documentElement.clientWidth")
         self.assertLessEqual(width, viewport + 0.5)

@@ -41,19 +41,9 @@ DESKTOP_LABELS = {
 }
 
 
-class Games(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server = page.Server(page.site_directory())
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-
+class Games(page.SiteTest):
     def setUp(self):
-        self.b = page.Browser()
-        self.addCleanup(self.b.close)
-        self.b.open(self.server.url)
+        self.b = self.browser()
         self.view = page.GameView(self.b)
 
     def tearDown(self):

@@ -53,15 +53,15 @@ def shift(image, dx, dy):
     return moved
 
 
-class Screenshots(unittest.TestCase):
+class Screenshots(page.SiteTest):
     @classmethod
     def setUpClass(cls):
-        cls.server = page.Server(page.site_directory())
+        super().setUpClass()
         cls.work = tempfile.mkdtemp(prefix="pelindra-shots-")
 
     @classmethod
     def tearDownClass(cls):
-        cls.server.close()
+        super().tearDownClass()
         shutil.rmtree(cls.work, ignore_errors=True)
 
     def client(self, b, window):
@@ -69,9 +69,7 @@ class Screenshots(unittest.TestCase):
         return Image.open(io.BytesIO(element.screenshot_as_png))
 
     def web_windows(self):
-        b = page.Browser(width=900, height=800)
-        self.addCleanup(b.close)
-        b.open(self.server.url)
+        b = self.browser(width=900, height=800)
         b.park_pointer()
         shots = {MENU: self.client(b, MENU)}
         b.click(MENU, "超级链接框1")

@@ -30,19 +30,9 @@ def warning(reason):
             f"refused it ({reason}); it is kept only while the program runs")
 
 
-class Storage(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.server = page.Server(page.site_directory())
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-
-    def browser(self, before=""):
-        b = page.Browser(before=before)
-        self.addCleanup(b.close)
-        b.open(self.server.url)
+class Storage(page.SiteTest):
+    def in_game(self, before=""):
+        b = self.browser(before=before)
         b.click(MENU, "超级链接框1")
         b.wait(lambda: b.windows() == [GAME], "the game window")
         return b, page.GameView(b)
@@ -62,7 +52,7 @@ class Storage(unittest.TestCase):
     def test_storage_that_throws_leaves_the_game_playable_with_one_warning(self):
         for name, before, reason in (("disabled", DISABLED, "SecurityError"), ("full", FULL, "QuotaExceededError")):
             with self.subTest(name):
-                b, view = self.browser(before)
+                b, view = self.in_game(before)
                 self.assertEqual(b.warnings(), [], "nothing to say until a record cannot be kept")
                 score, time = self.record(b, view, 1)
                 self.assertEqual(view.best(), (score, time), "kept for the session")
@@ -73,7 +63,7 @@ class Storage(unittest.TestCase):
                 self.assertEqual(b.errors(), [], "nothing thrown to the page")
 
     def test_two_tabs_are_two_copies_and_the_higher_record_stays(self):
-        b, first = self.browser()
+        b, first = self.in_game()
         tabs = [b.driver.current_window_handle]
         tabs.append(b.new_tab())
         b.open(self.server.url)
