@@ -215,8 +215,8 @@ def main():
     rows = [
         (f"Site, {files} files, uncompressed (KB)", f"{raw / 1000:.1f}", "at most 1000 KB", raw <= 1000 * 1000),
         ("Site, each file gzipped at level 9 (KB)", f"{packed / 1000:.1f}", "at most 400 KB", packed <= 400 * 1000),
-        ("Navigation start to the menu painted (ms)", spread(paints), "at most 250 ms",
-         max(paints) <= 250),
+        ("Navigation start to the menu painted (ms)", spread(paints), "median at most 250 ms",
+         statistics.median(paints) <= 250),
         ("Navigation start to the load event's end (ms)", spread(loaded), "", None),
         (f"Timers and frames asked for, idle in the menu over {args.idle:g} s", spread(asked, 0), "none",
          max(asked) == 0),
