@@ -84,8 +84,11 @@ class Browser:
         options.add_argument(f"--window-size={width},{height}")
         if scale != 1:
             options.add_argument(f"--force-device-scale-factor={scale}")
-        service = Service("/usr/bin/chromedriver", log_output=os.devnull) if _service_takes_log_output() \
-            else Service("/usr/bin/chromedriver", log_path=os.devnull)
+        # Chromium keeps crash reports and settings under the home directory: this one is the profile's.
+        env = dict(os.environ, HOME=self.profile, XDG_CONFIG_HOME=os.path.join(self.profile, "config"),
+                   XDG_CACHE_HOME=os.path.join(self.profile, "cache"))
+        log = {"log_output": os.devnull} if _service_takes_log_output() else {"log_path": os.devnull}
+        service = Service("/usr/bin/chromedriver", env=env, **log)
         self.driver = webdriver.Chrome(service=service, options=options)
         self.driver.set_script_timeout(TIMEOUT)
         self.before = WATCH + before
