@@ -150,20 +150,28 @@ void saveBestRecord(Runtime& rt, GameState& state)
     const auto& path = recordFile(rt, state);
     auto result = path.empty() ? UpdateResult{UpdateResult::Outcome::Failed, "there is no place for it"}
                                : rt.UpdateConfigItems(path, decide);
+    // Once told that the record lives only as long as the program, the player hears nothing more of
+    // saves that keep failing, until one succeeds again.
+    const bool told = state.recordUnsaved;
+    const auto report = [&rt, told](const std::string& line) {
+        if (!told)
+            rt.ReportProblem(line);
+    };
     if (result.outcome == UpdateResult::Outcome::Failed) {
         const auto own = userFile(rt);
         const auto failed = "pelindra: could not save the best record to " + path + ": " + result.reason;
         if (own.empty() || own == path) {
-            rt.ReportProblem(failed + "; " + std::string(kKeptInMemory));
+            report(failed + "; " + std::string(kKeptInMemory));
         } else {
-            rt.ReportProblem(failed + "; saving it to " + own + " instead");
+            report(failed + "; saving it to " + own + " instead");
             state.recordFile = own;
             result = rt.UpdateConfigItems(own, decide);
             if (result.outcome == UpdateResult::Outcome::Failed)
-                rt.ReportProblem("pelindra: could not save the best record to " + own +
-                                 " either: " + result.reason + "; " + std::string(kKeptInMemory));
+                report("pelindra: could not save the best record to " + own + " either: " + result.reason +
+                       "; " + std::string(kKeptInMemory));
         }
     }
+    state.recordUnsaved = result.outcome == UpdateResult::Outcome::Failed;
 
     if (held) {
         state.bestScore = held->first;

@@ -16,7 +16,8 @@ struct GameState
     std::string targetDigit; // "" while no game runs
     std::string bestScore;   // decimal texts, as stored; "" until read, or when the file lacks them
     std::string bestTime;
-    std::string recordFile; // where data.dat lives for this run; chosen once, when the record is loaded
+    std::string recordFile;     // where data.dat lives for this run; chosen once, when the record is loaded
+    bool recordUnsaved = false; // the last save failed everywhere, and the player has been told so
 };
 
 } // namespace pelindra

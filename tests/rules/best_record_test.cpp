@@ -304,6 +304,26 @@ TEST_F(BestRecord, WhenTheUsersFileFailsTooASecondLineSaysSoAndTheRecordLivesOnF
     EXPECT_EQ(modalsOpened, 1) << "3 is the best this run knows";
 }
 
+TEST_F(BestRecord, SavesThatKeepFailingAreReportedOnceUntilOneSucceedsAgain)
+{
+    rt.userDataDirectory = "";
+    rt.failingFiles[std::string(kDataFile)] = "QuotaExceededError";
+    launchIntoGame();
+    playAndLose(1, 1);
+    playAndLose(2, 1);
+    EXPECT_THAT(rt.problems,
+                ElementsAre("pelindra: could not save the best record to /opt/pelindra/data.dat: "
+                            "QuotaExceededError; it is kept only while the program runs"));
+    EXPECT_EQ(text(kBestScoreLabel), "2") << "the run goes on with its own best";
+
+    rt.failingFiles.clear();
+    playAndLose(3, 1);
+    EXPECT_EQ(stored(), "[Mybest]\r\nScore=3\r\nTime=1\r\n");
+    rt.failingFiles[std::string(kDataFile)] = "QuotaExceededError";
+    playAndLose(4, 1);
+    EXPECT_EQ(rt.problems.size(), 2u) << "a failure after a success is news again";
+}
+
 TEST_F(BestRecord, ALaterRunFindsARecordThatOnlyTheUsersFileCouldTake)
 {
     store("[Mybest]\r\nScore=1\r\nTime=1\r\n");

@@ -1,0 +1,183 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The page's side of the web runtime: what C++ cannot do without a JavaScript function of its own.
+// Listeners that report to the runtime, timers held to performance.now(), localStorage as bytes, the
+// console, and showing the stage once its fonts and pictures are in.
+
+performance.mark("pelindra:script");
+Module.pelindra = (() => {
+  const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, ESCAPE = 3;
+  let sink = 0;
+  let ended = false;
+  const timers = new Map();
+
+  function report(event, target) {
+    if (!ended && sink) Module.pelindraReceive(sink, event, target);
+  }
+
+  function inside(element, e) {
+    const r = element.getBoundingClientRect();
+    return e.clientX >= r.left && e.clientX < r.right && e.clientY >= r.top && e.clientY < r.bottom;
+  }
+
+  // Bytes one per UTF-16 unit, so that the stored text is the desktop file byte for byte. A value that
+  // someone put there with wider characters is read as its UTF-8.
+  function bytesOf(text) {
+    if (/[^\x00-\xff]/.test(text)) return new TextEncoder().encode(text);
+    const bytes = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+    return bytes;
+  }
+
+  function textOf(bytes) {
+    let text = "";
+    for (let i = 0; i < bytes.length; i += 8192)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+    return text;
+  }
+
+  function refusal(e) {
+    return "the browser's storage refused it (" + ((e && e.name) || String(e)) + ")";
+  }
+
+  function fit() {
+    const stage = document.getElementById("stage");
+    const scale = Math.min(1, document.documentElement.clientWidth / stage.offsetWidth);
+    stage.style.transform = scale < 1 ? "scale(" + scale + ")" : "";
+    stage.parentElement.style.height = scale < 1 ? stage.offsetHeight * scale + "px" : "";
+  }
+
+  return {
+    attach(runtime) {
+      performance.mark("pelindra:main");
+      sink = runtime;
+      document.addEventListener("keydown", (e) => {
+        if (e.key === "Escape" && !e.repeat) report(ESCAPE, 0);
+      });
+      window.addEventListener("resize", fit);
+      fit();
+    },
+
+    // A control that answers the mouse, touch and the keyboard the way the desktop's do: a press and a
+    // release inside it, or Enter or Space, not repeated while held.
+    clickable(element, handle) {
+      let pressed = false;
+      const release = () => {
+        pressed = false;
+        element.classList.remove("pressed");
+      };
+      element.addEventListener("pointerenter", () => element.classList.add("hover"));
+      element.addEventListener("pointerleave", () => {
+        element.classList.remove("hover");
+        release();
+      });
+      element.addEventListener("pointercancel", release);
+      element.addEventListener("pointerdown", (e) => {
+        if (e.button !== 0) return;
+        pressed = true;
+        element.classList.add("pressed");
+      });
+      element.addEventListener("pointerup", (e) => {
+        if (e.button !== 0 || !pressed) return;
+        release();
+        if (inside(element, e)) report(ACTIVATE, handle);
+      });
+      // A click that no pointer made: assistive technology pressing the button.
+      element.addEventListener("click", (e) => {
+        if (e.detail === 0) report(ACTIVATE, handle);
+      });
+      element.addEventListener("keydown", (e) => {
+        if (e.key !== "Enter" && e.key !== " ") return;
+        e.preventDefault();
+        if (!e.repeat) report(ACTIVATE, handle);
+      });
+      element.addEventListener("keyup", (e) => {
+        if (e.key === " ") e.preventDefault();
+      });
+    },
+
+    closer(element, handle) {
+      element.addEventListener("click", () => report(CLOSE_REQUEST, handle));
+    },
+
+    // Each tick is due a whole number of intervals after the start, whenever the one before it came,
+    // so lateness does not add up. A tab that slept through several ticks gets one, as a desktop
+    // timer drops the ticks it missed.
+    startTimer(handle, interval) {
+      this.stopTimer(handle);
+      const timer = { start: performance.now(), count: 0, interval, id: 0 };
+      const arm = () => {
+        const due = timer.start + (timer.count + 1) * interval;
+        timer.id = setTimeout(fire, Math.max(0, due - performance.now()));
+      };
+      const fire = () => {
+        if (timers.get(handle) !== timer) return;
+        const now = performance.now();
+        if (now < timer.start + (timer.count + 1) * interval - 0.5) {
+          arm();
+          return;
+        }
+        timer.count = Math.max(timer.count + 1, Math.floor((now - timer.start) / interval));
+        arm();
+        report(TICK, handle);
+      };
+      timers.set(handle, timer);
+      arm();
+    },
+
+    stopTimer(handle) {
+      const timer = timers.get(handle);
+      if (timer) clearTimeout(timer.id);
+      timers.delete(handle);
+    },
+
+    readStorage(key) {
+      try {
+        const text = window.localStorage.getItem(key);
+        return { ok: true, exists: text !== null, bytes: text === null ? new Uint8Array(0) : bytesOf(text), reason: "" };
+      } catch (e) {
+        return { ok: false, exists: false, bytes: new Uint8Array(0), reason: refusal(e) };
+      }
+    },
+
+    writeStorage(key, bytes) {
+      try {
+        window.localStorage.setItem(key, textOf(bytes));
+        return "";
+      } catch (e) {
+        return refusal(e);
+      }
+    },
+
+    warn(line) {
+      console.warn(line);
+    },
+
+    // The stage shows once the menu can be drawn whole: its faces loaded and its pictures decoded. A
+    // font or picture that never comes holds it back for two seconds at most.
+    reveal() {
+      performance.mark("pelindra:menu-built");
+      const stage = document.getElementById("stage");
+      const waits = [window.pelindraAssets];
+      let shown = false;
+      let fallback = 0;
+      const show = () => {
+        if (shown) return;
+        shown = true;
+        clearTimeout(fallback);
+        stage.removeAttribute("data-loading");
+        fit();
+        performance.mark("pelindra:menu-shown");
+      };
+      fallback = setTimeout(show, 2000);
+      Promise.all(waits).then(show, show);
+    },
+
+    exited(code) {
+      ended = true;
+      for (const handle of [...timers.keys()]) this.stopTimer(handle);
+      document.getElementById("stage").setAttribute("data-exit-code", String(code));
+    },
+  };
+})();

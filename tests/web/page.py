@@ -1,0 +1,259 @@
+# SPDX-FileCopyrightText: 2026 The Pelindra developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The built site served on the loopback and played in headless Chromium through Selenium.
+
+Each Browser has a profile of its own in a temporary directory, so its localStorage starts empty and
+nothing it keeps outlives it. The page is read the way the tests see a player's screen: windows by
+their data-window, controls by their data-control, hidden ones by the hidden attribute."""
+
+import contextlib
+import functools
+import http.server
+import os
+import shutil
+import socketserver
+import tempfile
+import threading
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.by import By
+
+MENU, GAME, RECORD, ABOUT = "MenuWindow", "GameWindow", "RecordWindow", "AboutWindow"
+BOXES = ["透明标签3", "透明标签4", "透明标签5", "透明标签7", "透明标签8", "透明标签6", "透明标签9",
+         "透明标签10", "透明标签11"]  # boxes 1 to 9 in reading order
+
+# Long enough for a loaded two-core machine; a passing run never waits this long.
+TIMEOUT = 20.0
+CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--disable-dev-shm-usage", "--disable-renderer-backgrounding",
+                  "--disable-background-timer-throttling", "--disable-backgrounding-occluded-windows"]
+
+# Installed before the page's own scripts: what it warns and every error that reaches the page.
+WATCH = """
+window.__warnings = [];
+window.__errors = [];
+const warn = console.warn.bind(console);
+console.warn = (...args) => { window.__warnings.push(args.join(' ')); warn(...args); };
+window.addEventListener('error', (e) => window.__errors.push(String(e.message)));
+window.addEventListener('unhandledrejection', (e) => window.__errors.push(String(e.reason)));
+"""
+
+
+def site_directory():
+    site = os.environ.get("PELINDRA_SITE")
+    if not site or not os.path.isfile(os.path.join(site, "index.html")):
+        raise SystemExit("set PELINDRA_SITE to a built site (scripts/web --build prints it)")
+    return site
+
+
+class _Quiet(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class Server:
+    """python's http.server on a free loopback port, in a thread of this process."""
+
+    def __init__(self, directory):
+        handler = functools.partial(_Quiet, directory=directory)
+        handler.extensions_map = dict(_Quiet.extensions_map, **{".wasm": "application/wasm"})
+        self.httpd = socketserver.ThreadingTCPServer(("127.0.0.1", 0), handler)
+        self.httpd.daemon_threads = True
+        self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+class Browser:
+    def __init__(self, width=800, height=700, scale=1, before="", flags=()):
+        self.profile = tempfile.mkdtemp(prefix="pelindra-web-")
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for flag in CHROMIUM_FLAGS + list(flags):
+            options.add_argument(flag)
+        options.add_argument(f"--user-data-dir={self.profile}")
+        options.add_argument(f"--window-size={width},{height}")
+        if scale != 1:
+            options.add_argument(f"--force-device-scale-factor={scale}")
+        # Chromium keeps crash reports and settings under the home directory: this one is the profile's.
+        env = dict(os.environ, HOME=self.profile, XDG_CONFIG_HOME=os.path.join(self.profile, "config"),
+                   XDG_CACHE_HOME=os.path.join(self.profile, "cache"))
+        log = {"log_output": os.devnull} if _service_takes_log_output() else {"log_path": os.devnull}
+        service = Service("/usr/bin/chromedriver", env=env, **log)
+        self.driver = webdriver.Chrome(service=service, options=options)
+        self.driver.set_script_timeout(TIMEOUT)
+        self.before = WATCH + before
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": self.before})
+
+    def close(self):
+        with contextlib.suppress(Exception):
+            self.driver.quit()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def new_tab(self):
+        """A second tab of the same browser, which shares the first one's storage; returns its handle."""
+        self.driver.switch_to.new_window("tab")
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": self.before})
+        return self.driver.current_window_handle
+
+    # --- The page.
+
+    def open(self, url):
+        self.driver.get(url)
+        self.wait(lambda: self.js("return !document.getElementById('stage').hasAttribute('data-loading')"),
+                  "the stage to show")
+        self.wait(lambda: self.shown(MENU), "the menu")
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def wait(self, condition, what, timeout=TIMEOUT):
+        end = time.monotonic() + timeout
+        while True:
+            value = condition()
+            if value:
+                return value
+            if time.monotonic() > end:
+                raise AssertionError(f"gave up waiting for {what}")
+            time.sleep(0.02)
+
+    def window(self, name):
+        found = self.driver.find_elements(By.CSS_SELECTOR, f'[data-window="{name}"]')
+        return found[0] if found else None
+
+    def control(self, window, name):
+        return self.driver.find_element(By.CSS_SELECTOR, f'[data-window="{window}"] [data-control="{name}"]')
+
+    def windows(self):
+        """The windows on the screen, bottom first."""
+        return self.js("""
+            return [...document.querySelectorAll('[data-window]')].filter((w) => !w.hidden)
+                .sort((a, b) => Number(a.style.zIndex) - Number(b.style.zIndex)).map((w) => w.dataset.window);""")
+
+    def shown(self, window, control=None):
+        return self.js("""
+            const w = document.querySelector(`[data-window="${arguments[0]}"]`);
+            if (!w || w.hidden) return false;
+            if (!arguments[1]) return true;
+            for (let e = w.querySelector(`[data-control="${arguments[1]}"]`); e && e !== w; e = e.parentElement)
+                if (e.hidden) return false;
+            return true;""", window, control)
+
+    def text(self, window, control):
+        return self.js("""
+            const e = document.querySelector(`[data-window="${arguments[0]}"] [data-control="${arguments[1]}"]`);
+            return e ? e.querySelector('.text').textContent : null;""", window, control)
+
+    def click(self, window, control):
+        """A real press and release of the mouse on the middle of the control."""
+        element = self.control(window, control)
+        ActionChains(self.driver).move_to_element(element).click().move_by_offset(0, 0).perform()
+        self.park_pointer()
+
+    def park_pointer(self):
+        # Out of every window, so that nothing stays lit up under it.
+        actions = ActionBuilder(self.driver)
+        actions.pointer_action.move_to_location(1, 1)
+        actions.perform()
+
+    def close_window(self, window):
+        self.driver.find_element(By.CSS_SELECTOR, f'[data-window="{window}"] .titlebar .close').click()
+
+    def storage(self):
+        return self.js("return window.localStorage.getItem('data.dat')")
+
+    def warnings(self):
+        return self.js("return window.__warnings")
+
+    def errors(self):
+        return self.js("return window.__errors") + [
+            entry["message"] for entry in self.driver.get_log("browser") if entry["level"] == "SEVERE"]
+
+
+@functools.lru_cache(maxsize=None)
+def _service_takes_log_output():
+    import inspect
+    return "log_output" in inspect.signature(Service.__init__).parameters
+
+
+class SiteTest(unittest.TestCase):
+    """One server for the tests of a class; each test opens the browsers it needs on it."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.server = Server(site_directory())
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.close()
+
+    def browser(self, **options):
+        """A browser of its own, the page open in it, closed when the test is over."""
+        b = Browser(**options)
+        self.addCleanup(b.close)
+        b.open(self.server.url)
+        return b
+
+
+class GameView:
+    """The game window as the player reads it."""
+
+    def __init__(self, browser):
+        self.b = browser
+
+    def board(self):
+        return self.deal()[1]
+
+    def target(self):
+        return self.b.text(GAME, "透明标签15")
+
+    def score(self):
+        return self.b.text(GAME, "透明标签13")
+
+    def clock(self):
+        return self.b.text(GAME, "透明标签2")
+
+    def best(self):
+        return self.b.text(GAME, "透明标签21"), self.b.text(GAME, "透明标签19")
+
+    def start(self):
+        self.b.click(GAME, "超级链接框1")
+        self.b.wait(lambda: not self.b.shown(GAME, "超级链接框1"), "the game to start")
+
+    def deal(self):
+        """The target and the nine boxes, read in one go: a loaded machine makes every call count."""
+        texts = self.b.js("""
+            const game = document.querySelector('[data-window="GameWindow"]');
+            return arguments[0].map((name) =>
+                game.querySelector(`[data-control="${name}"] .text`).textContent);""", ["透明标签15"] + BOXES)
+        return texts[0], texts[1:]
+
+    def answer_right(self):
+        """The right answer to the deal on the board; returns the new score."""
+        before = self.deal()
+        score = int(self.score())
+        target, board = before
+        if target in board:
+            self.b.click(GAME, BOXES[board.index(target)])
+        else:
+            self.b.click(GAME, "超级链接框3")
+        self.b.wait(lambda: self.score() == str(score + 1), "the point for a right answer")
+        return score + 1
+
+    def lose(self):
+        """A box that does not hold the target: the game ends at once."""
+        target, board = self.deal()
+        wrong = next(i for i, digit in enumerate(board) if digit != target) if any(
+            d != target for d in board) else None
+        if wrong is None:
+            raise AssertionError("every box holds the target; nothing to lose on")
+        self.b.click(GAME, BOXES[wrong])

@@ -1,0 +1,139 @@
+# SPDX-FileCopyrightText: 2026 The Pelindra developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The four windows in the page: the flow between them, modal windows over a backdrop, the rising
+credits, the keyboard, and a narrow screen."""
+
+import io
+import os
+import sys
+import time
+import unittest
+
+import numpy
+from PIL import Image
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import page  # noqa: E402
+from page import ABOUT, GAME, MENU  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
+
+
+def mean_difference(a, b):
+    return float(numpy.abs(numpy.asarray(a, dtype=numpy.int16) - numpy.asarray(b, dtype=numpy.int16)).mean())
+
+
+class Flow(page.SiteTest):
+    def setUp(self):
+        self.b = self.browser()
+
+    def tearDown(self):
+        self.assertEqual(self.b.errors(), [])
+
+    def test_the_menu_leads_to_the_game_and_back_and_closing_either_ends_the_program(self):
+        b = self.b
+        self.assertEqual(b.windows(), [MENU])
+        self.assertFalse(b.shown(GAME), "built at start-up, hidden")
+        self.assertIsNotNone(b.window(GAME))
+        b.click(MENU, "超级链接框3")
+        self.assertTrue(b.shown(MENU, "分组框2"))
+        b.click(MENU, "超级链接框4")
+        self.assertFalse(b.shown(MENU, "分组框2"))
+        b.click(MENU, "超级链接框1")
+        self.assertEqual(b.windows(), [GAME])
+        b.click(GAME, "超级链接框2")
+        self.assertEqual(b.windows(), [MENU])
+        b.click(MENU, "超级链接框1")
+        b.close_window(GAME)
+        self.assertEqual(b.windows(), [])
+        self.assertEqual(b.js("return document.getElementById('stage').dataset.exitCode"), "0")
+
+    def test_the_about_window_is_modal_its_credits_rise_and_it_starts_afresh(self):
+        b = self.b
+        b.click(MENU, "超级链接框2")
+        self.assertEqual(b.windows(), [MENU, ABOUT])
+        # The menu beneath takes no input: the backdrop takes the pointer, inert the keyboard.
+        self.assertTrue(b.js(f"return document.querySelector('[data-window=\"{MENU}\"]').inert"))
+        hit = b.js("""const r = document.querySelector('[data-window="MenuWindow"] [data-control="超级链接框1"]')
+                          .getBoundingClientRect();
+                      return document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2).className;""")
+        self.assertEqual(hit, "backdrop")
+        credits = "[data-window='AboutWindow'] [data-control='透明标签1']"
+
+        def top():
+            return b.js(f"return parseInt(document.querySelector(\"{credits}\").style.top)")
+
+        seen = set()
+        # 23 steps of 10 px every 300 ms, then it stands at -118.
+        b.wait(lambda: seen.add(top()) or -118 in seen, "the credits to stop", timeout=15)
+        self.assertTrue(seen <= {112 - 10 * n for n in range(24)}, sorted(seen))
+        self.assertGreater(len(seen), 5)
+        time.sleep(0.7)
+        self.assertEqual(top(), -118)
+        b.click(ABOUT, "超级链接框1")
+        self.assertEqual(b.windows(), [MENU])
+        self.assertFalse(b.js(f"return document.querySelector('[data-window=\"{MENU}\"]').inert"))
+        b.click(MENU, "超级链接框2")
+        self.assertGreater(top(), 0, "a fresh window starts again at 112")
+        b.close_window(ABOUT)
+        self.assertEqual(b.windows(), [MENU])
+        b.click(MENU, "超级链接框2")
+        b.driver.find_element("tag name", "body").send_keys(Keys.ESCAPE)
+        b.wait(lambda: b.windows() == [MENU], "Escape to close the about window")
+
+    def test_links_take_tab_in_the_desktops_order_and_answer_enter_and_space(self):
+        b = self.b
+        body = b.driver.find_element("tag name", "body")
+        body.send_keys(Keys.TAB)
+        focused = lambda: b.js("return document.activeElement.dataset.control || ''")  # noqa: E731
+        self.assertEqual(focused(), "超级链接框3", "操作说明 comes first, as in the desktop's chain")
+        b.driver.switch_to.active_element.send_keys(Keys.ENTER)
+        self.assertTrue(b.shown(MENU, "分组框2"))
+        b.driver.switch_to.active_element.send_keys(Keys.SHIFT + Keys.TAB)
+        self.assertEqual(focused(), "超级链接框4")
+        b.driver.switch_to.active_element.send_keys(Keys.SPACE)
+        self.assertFalse(b.shown(MENU, "分组框2"))
+        b.click(MENU, "超级链接框1")
+        names = b.js("""return [...document.querySelectorAll('[data-window="GameWindow"] button.ctl')]
+                          .map((e) => [e.dataset.control, e.tabIndex, e.textContent])""")
+        digits = [n for n in names if n[0] in page.BOXES]
+        self.assertEqual(len(digits), 9, "every digit box is a button")
+        self.assertTrue(all(tab == -1 for _, tab, _ in digits), "digits answer the mouse only, as on the desktop")
+        self.assertIn(["超级链接框3", 1, "没有这个数字"], names, "a link is named by its text")
+
+    def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):
+        b = self.browser(scale=2)
+        self.assertEqual(b.js("return window.devicePixelRatio"), 2)
+        sizes = b.js("""return [...document.querySelectorAll('[data-window="MenuWindow"] img')]
+                          .map((i) => [i.getAttribute('src'), i.naturalWidth, i.naturalHeight])""")
+        self.assertIn(["banner.jpg", 880, 600], sizes)
+        self.assertIn(["block.jpg", 160, 160], sizes)
+        # The banner on the screen against its source scaled straight to the device pixels it covers:
+        # drawn from a smaller copy, its detail would be gone.
+        banner = b.control(MENU, "图片框2")
+        shot = Image.open(io.BytesIO(banner.screenshot_as_png)).convert("RGB")
+        self.assertEqual(shot.size, (864, 368))
+        with Image.open(os.path.join(page.site_directory(), "banner.jpg")) as source:
+            sharp = source.convert("RGB").resize(shot.size, Image.LANCZOS)
+            soft = source.convert("RGB").resize((432, 184), Image.LANCZOS).resize(shot.size, Image.BILINEAR)
+        self.assertLess(mean_difference(shot, sharp), 0.75 * mean_difference(shot, soft))
+
+    def test_a_narrow_screen_scales_the_stage_down_to_fit(self):
+        b = self.browser(width=360, height=640)
+        width = b.js("return document.getElementById('stage').getBoundingClientRect().width")
+        viewport = b.js("return document.documentElement.clientWidth")
+        self.assertLessEqual(width, viewport + 0.5)
+        self.assertGreater(width, viewport - 2)
+        # A touch on the scaled stage still lands on its control.
+        b.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+        r = b.js("""return document.querySelector('[data-window="MenuWindow"] [data-control="超级链接框1"]')
+                      .getBoundingClientRect().toJSON()""")
+        for kind in ("touchStart", "touchEnd"):
+            points = [{"x": r["x"] + r["width"] / 2, "y": r["y"] + r["height"] / 2}] if kind == "touchStart" else []
+            b.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+        b.wait(lambda: b.windows() == [GAME], "a tap on 开始游戏")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,89 @@
+# SPDX-FileCopyrightText: 2026 The Pelindra developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""localStorage that throws, and two tabs at once: the game stays playable, the record lives on for
+the session, one console warning says so, and a higher record in storage is never replaced."""
+
+import os
+import sys
+import unittest
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import page  # noqa: E402
+from page import GAME, MENU, RECORD  # noqa: E402
+
+# Storage switched off, as a browser does for a page whose site may keep no data.
+DISABLED = """
+Object.defineProperty(window, 'localStorage', {
+  get() { throw new DOMException('The operation is insecure.', 'SecurityError'); } });
+"""
+# Storage that can be read but is full.
+FULL = """
+Storage.prototype.setItem = function () {
+  throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
+"""
+
+
+def warning(reason):
+    return ("pelindra: could not save the best record to localStorage/data.dat: the browser's storage "
+            f"refused it ({reason}); it is kept only while the program runs")
+
+
+class Storage(page.SiteTest):
+    def in_game(self, before=""):
+        b = self.browser(before=before)
+        b.click(MENU, "超级链接框1")
+        b.wait(lambda: b.windows() == [GAME], "the game window")
+        return b, page.GameView(b)
+
+    def record(self, b, view, points):
+        """A game of that many points, lost on a wrong box; returns the record window's texts."""
+        view.start()
+        for _ in range(points):
+            view.answer_right()
+        view.lose()
+        b.wait(lambda: b.windows() == [RECORD], "the record window")
+        shown = b.text(RECORD, "透明标签13"), b.text(RECORD, "透明标签2")
+        b.click(RECORD, "按钮2")
+        b.wait(lambda: b.windows() == [GAME], "the game window back")
+        return shown
+
+    def test_storage_that_throws_leaves_the_game_playable_with_one_warning(self):
+        for name, before, reason in (("disabled", DISABLED, "SecurityError"), ("full", FULL, "QuotaExceededError")):
+            with self.subTest(name):
+                b, view = self.in_game(before)
+                self.assertEqual(b.warnings(), [], "nothing to say until a record cannot be kept")
+                score, time = self.record(b, view, 1)
+                self.assertEqual(view.best(), (score, time), "kept for the session")
+                self.assertEqual(b.warnings(), [warning(reason)])
+                score, time = self.record(b, view, 2)
+                self.assertEqual(view.best(), (score, time))
+                self.assertEqual(b.warnings(), [warning(reason)], "said once")
+                self.assertEqual(b.errors(), [], "nothing thrown to the page")
+
+    def test_two_tabs_are_two_copies_and_the_higher_record_stays(self):
+        b, first = self.in_game()
+        tabs = [b.driver.current_window_handle]
+        tabs.append(b.new_tab())
+        b.open(self.server.url)
+        b.click(MENU, "超级链接框1")
+        second = page.GameView(b)
+
+        b.driver.switch_to.window(tabs[0])
+        self.record(b, first, 3)
+        stored = b.storage()
+        self.assertIn("Score=3", stored)
+
+        # The second tab read its best before the first one saved: 1 point beats the 0 it knows.
+        b.driver.switch_to.window(tabs[1])
+        self.record(b, second, 1)
+        self.assertEqual(b.storage(), stored, "a lower record never replaces a higher one")
+        self.assertEqual(second.best()[0], "3", "the labels show what storage holds")
+        self.assertEqual(b.errors(), [])
+        b.driver.switch_to.window(tabs[0])
+        self.assertEqual(b.errors(), [])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
