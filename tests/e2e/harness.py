@@ -391,8 +391,9 @@ def label_at(window, rect):
 class Program:
     """One run of a copy of the binary, with a clean environment of its own."""
 
-    def __init__(self, executable, display, workspace, *, home=None, data_home=None):
+    def __init__(self, executable, display, workspace, *, home=None, data_home=None, env=None):
         self.executable = executable
+        self.extra_env = dict(env or {})
         self.directory = os.path.dirname(executable)
         self.display = display
         self.home = home or workspace.directory("home")
@@ -422,6 +423,7 @@ class Program:
             env["DISPLAY"] = self.display
         if "DBUS_SESSION_BUS_ADDRESS" in os.environ:
             env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
+        env.update(self.extra_env)
         return env
 
     def start(self):
