@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <stdexcept>
 #include <utility>
 
 namespace pelindra::qt {
@@ -48,8 +49,10 @@ void QtRuntime::DefineWindow(WindowDefinition definition)
 {
     if (definition.layout == nullptr)
         return;
+    // Its windows run its handlers straight from the definition, perhaps while one of them runs.
     const std::string name(definition.layout->name);
-    definitions_[name] = std::move(definition);
+    if (!definitions_.try_emplace(name, std::move(definition)).second)
+        throw std::logic_error("window " + name + " is defined already");
 }
 
 FormWindow* QtRuntime::window(std::string_view name) const

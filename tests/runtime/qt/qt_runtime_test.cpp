@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <array>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace pelindra::qt {
 namespace {
@@ -181,6 +182,14 @@ TEST_F(QtAdapter, WhatWaitsForAModalWindowNeverRunsOnceTheProgramEnds)
     rt.ExitProgram(0);
     QCoreApplication::processEvents();
     EXPECT_FALSE(waited);
+}
+
+TEST_F(QtAdapter, ASecondDefinitionOfAWindowIsRefusedAndTheFirstStays)
+{
+    EXPECT_THROW(rt.DefineWindow({&kMain, {{"link", Event::Clicked, [] {}}}}), std::logic_error);
+    rt.LoadWindow("Main", false, {});
+    QTest::mouseClick(rt.window("Main")->widget("link"), Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(QtAdapter, ClosingAWindowWithAClosedHandlerEndsTheLoopWithExitCodeZero)
