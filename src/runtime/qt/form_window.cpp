@@ -91,7 +91,7 @@ QWidget* FormWindow::build(const layout::Control& control)
         break;
     case layout::ControlType::TransparentLabel:
         if (hasBinding(control.name, Event::Clicked))
-            w = new ClickableLabel(control, font, parent, click);
+            w = new Clickable(control, font, parent, click);
         else
             w = new TransparentLabel(control, font, parent);
         break;
@@ -110,7 +110,9 @@ QWidget* FormWindow::build(const layout::Control& control)
     w->setObjectName(fromView(control.name));
     w->setGeometry(control.geometry.left, control.geometry.top, control.geometry.width,
                    control.geometry.height);
-    if (control.handCursor)
+    // Links show the hand by their kind, labels where the layout asks for it.
+    if (control.handCursor || control.type == layout::ControlType::LinkBox ||
+        control.type == layout::ControlType::LinkText)
         w->setCursor(Qt::PointingHandCursor);
     w->setVisible(control.visible);
     widgets_.emplace(name, w);

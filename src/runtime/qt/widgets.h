@@ -37,7 +37,8 @@ inline const QColor kGroupFrame{0x3A, 0x4B, 0x6E};
 QColor toQColor(layout::Colour colour);
 layout::Colour fromQColor(const QColor& colour);
 
-// Anything the runtime can read and write a caption and colour on.
+// Anything the runtime can read and write a caption and colour on. Unless a kind of control draws itself
+// otherwise, it draws its text and nothing else, so whatever lies beneath shows through.
 class TextControl : public QWidget
 {
     Q_OBJECT
@@ -51,23 +52,24 @@ public:
     const layout::Control& layoutControl() const { return control_; }
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
+
     const layout::Control& control_;
     QString text_;
     QColor colour_;
 };
 
-// Draws its text and nothing else, so whatever lies beneath shows through.
+// A label that answers no click. The mouse goes through it too, to whatever lies beneath: a label may
+// overlap a control that does answer.
 class TransparentLabel : public TextControl
 {
     Q_OBJECT
 public:
-    using TextControl::TextControl;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    TransparentLabel(const layout::Control& control, const QFont& font, QWidget* parent);
 };
 
-// The record heading: lettering with an outline, in the two colours of its decoration.
+// The record heading: lettering with an outline, in the two colours of its decoration. It answers no
+// click either, and lets the mouse through.
 class DecoratedLabel : public TextControl
 {
     Q_OBJECT
@@ -78,7 +80,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A label or link that answers a click. Accessibility tools see it as a push button with a Press action.
+// A label or link that answers a click; as it stands, a label drawn like any other. Accessibility tools
+// see it as a push button with a Press action.
 class Clickable : public TextControl
 {
     Q_OBJECT
@@ -103,16 +106,6 @@ private:
     std::function<void()> onClick_;
     bool hovered_ = false;
     bool pressed_ = false;
-};
-
-class ClickableLabel : public Clickable
-{
-    Q_OBJECT
-public:
-    using Clickable::Clickable;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 class LinkBox : public Clickable

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "drawn_at.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "runtime/qt/widgets.h"
@@ -21,6 +22,7 @@ using layout::Control;
 using layout::ControlType;
 
 constexpr std::array kControls{
+    Control{.name = "cover", .type = ControlType::TransparentLabel, .geometry = {0, 0, 40, 20}, .text = "盖"},
     Control{.name = "link", .type = ControlType::LinkBox, .geometry = {10, 10, 96, 24}, .text = "开始游戏"},
     Control{.name = "tick", .type = ControlType::Timer},
     Control{.name = "panel", .type = ControlType::GroupBox, .geometry = {0, 40, 200, 100}},
@@ -141,7 +143,7 @@ TEST_F(QtAdapter, StacksControlsWithTheFirstListedOnTop)
     const auto at = [&](std::string_view name) { return order.indexOf(w->widget(name)); };
     EXPECT_GT(at("link"), at("panel"));
     EXPECT_GT(at("panel"), at("under"));
-    EXPECT_EQ(w->childAt(10, 50), w->widget("inner")) << "the panel's label lies above the label beneath";
+    EXPECT_EQ(drawnAt(w, {10, 50}), w->widget("inner")) << "the panel's label lies above the label beneath";
 }
 
 TEST_F(QtAdapter, AModalLoadReturnsAtOnceAndWhatWaitsRunsAfterTheDialogClosedWhileTimersTick)
@@ -182,6 +184,16 @@ TEST_F(QtAdapter, WhatWaitsForAModalWindowNeverRunsOnceTheProgramEnds)
     rt.ExitProgram(0);
     QCoreApplication::processEvents();
     EXPECT_FALSE(waited);
+}
+
+TEST_F(QtAdapter, ALabelWithoutAClickHandlerLetsTheMouseThroughToWhatLiesBeneath)
+{
+    rt.LoadWindow("Main", false, {});
+    auto* main = rt.window("Main");
+    const QPoint corner(15, 15);
+    ASSERT_EQ(drawnAt(main, corner), main->widget("cover"));
+    QTest::mouseClick(main->windowHandle(), Qt::LeftButton, {}, corner);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(QtAdapter, ASecondDefinitionOfAWindowIsRefusedAndTheFirstStays)

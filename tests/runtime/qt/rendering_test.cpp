@@ -3,6 +3,7 @@
 
 // The program's own windows as the Qt runtime draws them: every glyph present, every text readable.
 
+#include "drawn_at.h"
 #include "rules/game_state.h"
 #include "runtime/qt/fonts.h"
 #include "runtime/qt/form_window.h"
@@ -181,10 +182,18 @@ TEST_F(Windows, StackTheMenusInstructionsPanelAboveTheBanner)
 {
     auto* menu = rt.window("MenuWindow");
     rt.SetProperty("MenuWindow", "分组框2", Property::Visible, std::int32_t{1});
-    EXPECT_EQ(menu->childAt(200, 100), menu->widget("透明标签2"));
+    EXPECT_EQ(drawnAt(menu, {200, 100}), menu->widget("透明标签2"));
     rt.SetProperty("MenuWindow", "分组框2", Property::Visible, std::int32_t{0});
-    EXPECT_EQ(menu->childAt(300, 140), menu->widget("透明标签1")) << "Studio on the banner";
-    EXPECT_EQ(menu->childAt(100, 100), menu->widget("图片框2"));
+    EXPECT_EQ(drawnAt(menu, {300, 140}), menu->widget("透明标签1")) << "Studio on the banner";
+    EXPECT_EQ(drawnAt(menu, {100, 100}), menu->widget("图片框2"));
+}
+
+TEST_F(Windows, LetAClickOnTheBestScoreReachTheTopEdgeOfTheFirstBox)
+{
+    auto* game = rt.window("GameWindow");
+    const QPoint topEdge(166, 213);
+    ASSERT_EQ(drawnAt(game, topEdge), game->widget("透明标签21")) << "the best score's label lies over it";
+    EXPECT_EQ(game->childAt(topEdge), game->widget("透明标签3"));
 }
 
 TEST_F(Windows, ShowTheHandPointerOverTheDigitsOnly)
