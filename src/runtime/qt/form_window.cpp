@@ -22,8 +22,8 @@ QString fromView(std::string_view text)
 
 } // namespace
 
-FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog)
-    : QWidget(nullptr, dialog ? Qt::Dialog : Qt::Window), definition_(definition), runtime_(runtime),
+FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog, QWidget* owner)
+    : QWidget(owner, dialog ? Qt::Dialog : Qt::Window), definition_(definition), runtime_(runtime),
       dialog_(dialog)
 {
     const auto& form = *definition.layout;
@@ -139,12 +139,13 @@ bool FormWindow::hasBinding(std::string_view control, Event event) const
     return false;
 }
 
-bool FormWindow::dispatch(std::string_view control, Event event) const
+bool FormWindow::dispatch(std::string_view control, Event event)
 {
     if (runtime_.exiting())
         return false;
     for (const auto& binding : definition_.bindings) {
         if (binding.control == control && binding.event == event) {
+            const QtRuntime::Acting acting(runtime_, this);
             binding.handler();
             return true;
         }

@@ -23,7 +23,8 @@ class FormWindow : public QWidget
 {
     Q_OBJECT
 public:
-    FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog);
+    // A dialog stands over its owner, which the window system is told about; owner may be nullptr.
+    FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog, QWidget* owner = nullptr);
     ~FormWindow() override;
 
     std::string_view name() const { return definition_.layout->name; }
@@ -35,7 +36,7 @@ public:
     QTimer* timer(std::string_view control) const;
 
     // Runs the handler bound to event on control; false when none is bound.
-    bool dispatch(std::string_view control, Event event) const;
+    bool dispatch(std::string_view control, Event event);
     bool hasBinding(std::string_view control, Event event) const;
 
     // What waits for this modal window to close.

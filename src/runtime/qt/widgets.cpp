@@ -3,6 +3,7 @@
 #include "widgets.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -162,9 +163,17 @@ Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget*
     : TextControl(control, font, parent), onClick_(std::move(onClick))
 {}
 
+bool blockedByModalWindow(const QWidget* widget)
+{
+    const auto* modal = QApplication::activeModalWidget();
+    return modal != nullptr && modal != widget->window();
+}
+
 void Clickable::activate()
 {
-    if (onClick_)
+    // Every way in comes through here, an assistive tool's press too, which can name a control that the
+    // player could not reach with the mouse or the keyboard.
+    if (onClick_ && isVisible() && !blockedByModalWindow(this))
         onClick_();
 }
 

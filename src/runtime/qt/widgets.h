@@ -89,6 +89,8 @@ public:
     Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
               std::function<void()> onClick);
 
+    // What a click, a key or an assistive tool's press does, and so nothing while a modal window
+    // blocks this one.
     void activate();
 
 protected:
@@ -159,6 +161,9 @@ private:
     QPixmap shown_;
     layout::Fit fit_;
 };
+
+// Whether a modal window other than the widget's own is open, so that the widget takes no input.
+bool blockedByModalWindow(const QWidget* widget);
 
 // Text laid out the way every label of the program is: lines one character height apart, a single line
 // centred on its label's height, several lines from the top.
