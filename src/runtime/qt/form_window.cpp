@@ -10,7 +10,9 @@
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <ranges>
+#include <utility>
 
 namespace pelindra::qt {
 namespace {
@@ -51,6 +53,7 @@ FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, b
     for (const auto& control : std::views::reverse(form.controls))
         if (auto* w = widget(control.name))
             w->raise();
+    arrangeFocus();
 }
 
 FormWindow::~FormWindow() = default;
@@ -153,6 +156,39 @@ bool FormWindow::dispatch(std::string_view control, Event event)
     return false;
 }
 
+void FormWindow::arrangeFocus()
+{
+    for (const auto& [name, w] : widgets_)
+        if (w->focusPolicy() & Qt::TabFocus)
+            focusOrder_.push_back(w);
+    // Reading order: from the top down, and from left to right along a line.
+    const auto place = [this](const QWidget* w) {
+        const auto at = w->mapTo(this, QPoint(0, 0));
+        return std::pair(at.y(), at.x());
+    };
+    std::ranges::stable_sort(focusOrder_, {}, place);
+    for (std::size_t i = 1; i < focusOrder_.size(); ++i)
+        QWidget::setTabOrder(focusOrder_[i - 1], focusOrder_[i]);
+    firstAction_ = widget(definition_.layout->firstAction);
+    if (firstAction_ != nullptr)
+        firstAction_->installEventFilter(this);
+}
+
+void FormWindow::focusFirstAction()
+{
+    if (firstAction_ != nullptr && firstAction_->isVisibleTo(this)) {
+        firstAction_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Without its first action on show, the window keeps the keyboard where it was, if that is still
+    // to be seen.
+    if (const auto* current = focusWidget(); current != nullptr && current->isVisibleTo(this))
+        return;
+    const auto shown = std::ranges::find_if(focusOrder_, [this](QWidget* w) { return w->isVisibleTo(this); });
+    if (shown != focusOrder_.end())
+        (*shown)->setFocus(Qt::OtherFocusReason);
+}
+
 void FormWindow::set(std::string_view control, Property property, const PropertyValue& value)
 {
     if (control.empty()) {
@@ -245,9 +281,18 @@ void FormWindow::keyPressEvent(QKeyEvent* event)
 bool FormWindow::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Show)
+        focusFirstAction();
     if (event->type() == QEvent::Show || event->type() == QEvent::Move)
         fitFrame();
     return handled;
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == firstAction_ && event->type() == QEvent::Show)
+        focusFirstAction();
+    return QWidget::eventFilter(watched, event);
 }
 
 void FormWindow::fitFrame()

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -42,13 +43,19 @@ public:
     // What waits for this modal window to close.
     Handler afterClose;
 
+    // The controls that take the keyboard, in the order Tab walks them.
+    const std::vector<QWidget*>& focusOrder() const { return focusOrder_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* build(const layout::Control& control);
+    void arrangeFocus();
+    void focusFirstAction();
     void fitFrame();
 
     const WindowDefinition& definition_;
@@ -57,6 +64,8 @@ private:
     std::map<std::string, QWidget*, std::less<>> widgets_;
     std::map<std::string, QTimer*, std::less<>> timers_;
     std::map<std::string, std::int32_t, std::less<>> intervals_;
+    std::vector<QWidget*> focusOrder_;
+    QWidget* firstAction_ = nullptr;
 };
 
 } // namespace pelindra::qt

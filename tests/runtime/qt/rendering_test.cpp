@@ -19,10 +19,14 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QRawFont>
+#include <QTest>
 #include <QTextLayout>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace pelindra::qt {
 namespace {
@@ -194,6 +198,38 @@ TEST_F(Windows, LetAClickOnTheBestScoreReachTheTopEdgeOfTheFirstBox)
     const QPoint topEdge(166, 213);
     ASSERT_EQ(drawnAt(game, topEdge), game->widget("透明标签21")) << "the best score's label lies over it";
     EXPECT_EQ(game->childAt(topEdge), game->widget("透明标签3"));
+}
+
+// The names of a window's controls that take the keyboard, in the order Tab walks them.
+std::vector<std::string> tabOrder(const FormWindow& window)
+{
+    std::vector<std::string> names;
+    for (const auto* w : window.focusOrder())
+        names.push_back(w->objectName().toStdString());
+    return names;
+}
+
+TEST_F(Windows, WalkTheKeyboardInReadingOrderAndStartItOnTheFirstActionWheneverThatShows)
+{
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(tabOrder(*rt.window("MenuWindow")),
+              (Names{"超级链接框4", "超级链接框1", "超级链接框3", "超级链接框2"}));
+    EXPECT_EQ(tabOrder(*rt.window("GameWindow")), (Names{"超级链接框2", "超级链接框1", "超级链接框3"}));
+    EXPECT_EQ(tabOrder(*rt.window("RecordWindow")), (Names{"超级链接框2", "按钮2"}));
+    for (const auto& [window, first] :
+         {std::pair{"MenuWindow", "超级链接框1"}, std::pair{"RecordWindow", "按钮2"},
+          std::pair{"AboutWindow", "超级链接框1"}})
+        EXPECT_EQ(rt.window(window)->focusWidget(), rt.window(window)->widget(first)) << window;
+
+    auto* game = rt.window("GameWindow");
+    game->show();
+    game->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(game));
+    EXPECT_EQ(QApplication::focusWidget(), game->widget("超级链接框1"));
+    rt.SetProperty("GameWindow", "超级链接框1", Property::Visible, std::int32_t{0});
+    EXPECT_EQ(QApplication::focusWidget(), game->widget("超级链接框3")) << "on to the next";
+    rt.SetProperty("GameWindow", "超级链接框1", Property::Visible, std::int32_t{1});
+    EXPECT_EQ(QApplication::focusWidget(), game->widget("超级链接框1")) << "and back when it shows again";
 }
 
 TEST_F(Windows, ShowTheHandPointerOverTheDigitsOnly)
