@@ -22,6 +22,9 @@ QString fromView(std::string_view text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// Every window has a fixed size: the window system may ask for more, but the window gives it back.
+constexpr Qt::WindowStates kRefusedStates = Qt::WindowFullScreen | Qt::WindowMaximized;
+
 } // namespace
 
 FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog, QWidget* owner)
@@ -38,7 +41,7 @@ FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, b
         setWindowFlag(Qt::WindowMinimizeButtonHint);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFixedSize(form.width, form.height);
-    move(layout::kWindowLeft, layout::kWindowTop);
+    move(place_);
     if (!form.icon.empty())
         setWindowIcon(runtime.icon(form.icon));
     QPalette palette = this->palette();
@@ -278,13 +281,38 @@ void FormWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+void FormWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (windowState() & kRefusedStates) {
+        returning_ = true;
+        // Handed back once this change has been taken in, never inside it.
+        QMetaObject::invokeMethod(
+            this, [this] { setWindowState(windowState() & ~kRefusedStates); }, Qt::QueuedConnection);
+        return;
+    }
+    settle(false);
+}
+
 bool FormWindow::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::Show)
+    switch (event->type()) {
+    case QEvent::Show:
         focusFirstAction();
-    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
-        fitFrame();
+        settle(false);
+        break;
+    case QEvent::Move:
+        settle(true);
+        break;
+    case QEvent::Resize:
+        settle(false);
+        break;
+    default:
+        break;
+    }
     return handled;
 }
 
@@ -295,14 +323,27 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void FormWindow::fitFrame()
+void FormWindow::settle(bool moved)
 {
-    // The layouts give outer sizes. Once the window system tells us how wide its frame is, the client
-    // area gives up that much, so the whole window keeps the size the layout asks for.
     const auto* handle = windowHandle();
-    if (handle == nullptr)
+    // Full screen, maximised or minimised, neither the frame nor the place says anything about where
+    // the window belongs or how large it is.
+    if (handle == nullptr || (windowState() & (kRefusedStates | Qt::WindowMinimized)))
         return;
     const auto margins = handle->frameMargins();
+    if (returning_) {
+        // Back from a state it refused: only once the window system has put the frame back is the
+        // window put back where it stood, at its own size.
+        if (margins != frame_)
+            return;
+        returning_ = false;
+        move(place_);
+    } else if (moved) {
+        place_ = pos();
+    }
+    frame_ = margins;
+    // The layouts give outer sizes. Once the window system tells us how wide its frame is, the client
+    // area gives up that much, so the whole window keeps the size the layout asks for.
     const QSize client(definition_.layout->width - margins.left() - margins.right(),
                        definition_.layout->height - margins.top() - margins.bottom());
     if (client.isValid() && client != size())

@@ -49,6 +49,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,7 +57,8 @@ private:
     QWidget* build(const layout::Control& control);
     void arrangeFocus();
     void focusFirstAction();
-    void fitFrame();
+    // Keeps the window at its size and, after a full screen or maximised spell, at its place.
+    void settle(bool moved);
 
     const WindowDefinition& definition_;
     QtRuntime& runtime_;
@@ -66,6 +68,9 @@ private:
     std::map<std::string, std::int32_t, std::less<>> intervals_;
     std::vector<QWidget*> focusOrder_;
     QWidget* firstAction_ = nullptr;
+    QPoint place_{layout::kWindowLeft, layout::kWindowTop};
+    QMargins frame_;
+    bool returning_ = false;
 };
 
 } // namespace pelindra::qt

@@ -272,6 +272,19 @@ TEST_F(QtAdapter, ALabelWithoutAClickHandlerLetsTheMouseThroughToWhatLiesBeneath
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(QtAdapter, AFixedSizeWindowRefusesFullScreenAndMaximiseAndKeepsItsPlace)
+{
+    rt.LoadWindow("Main", false, {});
+    auto* main = rt.window("Main");
+    for (const auto state : {Qt::WindowFullScreen, Qt::WindowMaximized}) {
+        // As the window system would ask it, not as the program would.
+        main->windowHandle()->setWindowStates(state);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return main->windowState() == Qt::WindowNoState; }, 10000))
+            << state;
+        EXPECT_EQ(main->frameGeometry(), QRect(50, 50, 300, 200)) << state;
+    }
+}
+
 TEST_F(QtAdapter, ASecondDefinitionOfAWindowIsRefusedAndTheFirstStays)
 {
     EXPECT_THROW(rt.DefineWindow({&kMain, {{"link", Event::Clicked, [] {}}}}), std::logic_error);
