@@ -24,6 +24,8 @@ QString fromView(std::string_view text)
 
 // Every window has a fixed size: the window system may ask for more, but the window gives it back.
 constexpr Qt::WindowStates kRefusedStates = Qt::WindowFullScreen | Qt::WindowMaximized;
+constexpr int kReturnCheckMs = 20;
+constexpr int kReturnChecks = 100;
 
 } // namespace
 
@@ -287,7 +289,12 @@ void FormWindow::changeEvent(QEvent* event)
     if (event->type() != QEvent::WindowStateChange)
         return;
     if (windowState() & kRefusedStates) {
-        returning_ = true;
+        if (!returning_) {
+            returning_ = true;
+            frameGone_ = false;
+            returnChecks_ = 0;
+            QTimer::singleShot(kReturnCheckMs, this, &FormWindow::watchReturn);
+        }
         // Handed back once this change has been taken in, never inside it.
         QMetaObject::invokeMethod(
             this, [this] { setWindowState(windowState() & ~kRefusedStates); }, Qt::QueuedConnection);
@@ -326,26 +333,61 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event)
 void FormWindow::settle(bool moved)
 {
     const auto* handle = windowHandle();
-    // Full screen, maximised or minimised, neither the frame nor the place says anything about where
-    // the window belongs or how large it is.
+    if (returning_) {
+        comeBack();
+        return;
+    }
+    // Full screen, maximised or minimised, neither the frame nor the place says anything about the window.
     if (handle == nullptr || (windowState() & (kRefusedStates | Qt::WindowMinimized)))
         return;
-    const auto margins = handle->frameMargins();
-    if (returning_) {
-        // Back from a state it refused: only once the window system has put the frame back is the
-        // window put back where it stood, at its own size.
-        if (margins != frame_)
-            return;
-        returning_ = false;
-        move(place_);
-    } else if (moved) {
+    if (moved)
         place_ = pos();
-    }
-    frame_ = margins;
+    frame_ = handle->frameMargins();
+    fitClient(frame_);
+}
+
+void FormWindow::comeBack()
+{
+    // The state that the window handed back is the window system's until it has undone it: it takes
+    // the frame away and gives it back in steps of its own. Until the frame is back as it was, nothing
+    // it does tells where the window belongs or how large it is, and the window asks for nothing.
+    const auto* handle = windowHandle();
+    if (!returning_ || handle == nullptr)
+        return;
+    const auto margins = handle->frameMargins();
+    if (margins != frame_ || pos() != place_)
+        frameGone_ = true;
+    if ((windowState() & (kRefusedStates | Qt::WindowMinimized)) || !frameGone_ || margins != frame_)
+        return;
+    finishReturn();
+}
+
+void FormWindow::watchReturn()
+{
+    // Not every step is told, so the window looks for itself, and does not wait for ever.
+    comeBack();
+    if (!returning_)
+        return;
+    if (++returnChecks_ < kReturnChecks)
+        QTimer::singleShot(kReturnCheckMs, this, &FormWindow::watchReturn);
+    else
+        finishReturn();
+}
+
+void FormWindow::finishReturn()
+{
+    returning_ = false;
+    if (windowHandle() != nullptr)
+        frame_ = windowHandle()->frameMargins();
+    fitClient(frame_);
+}
+
+void FormWindow::fitClient(const QMargins& frame)
+{
     // The layouts give outer sizes. Once the window system tells us how wide its frame is, the client
     // area gives up that much, so the whole window keeps the size the layout asks for.
-    const QSize client(definition_.layout->width - margins.left() - margins.right(),
-                       definition_.layout->height - margins.top() - margins.bottom());
+    const QSize client(definition_.layout->width - frame.left() - frame.right(),
+                       definition_.layout->height - frame.top() - frame.bottom());
     if (client.isValid() && client != size())
         setFixedSize(client);
 }

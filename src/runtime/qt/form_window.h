@@ -57,8 +57,13 @@ private:
     QWidget* build(const layout::Control& control);
     void arrangeFocus();
     void focusFirstAction();
-    // Keeps the window at its size and, after a full screen or maximised spell, at its place.
+    // Keeps the window at its size; after a full screen or maximised spell that it handed back, once the
+    // window system has given the frame back as it was.
     void settle(bool moved);
+    void comeBack();
+    void watchReturn();
+    void finishReturn();
+    void fitClient(const QMargins& frame);
 
     const WindowDefinition& definition_;
     QtRuntime& runtime_;
@@ -71,6 +76,8 @@ private:
     QPoint place_{layout::kWindowLeft, layout::kWindowTop};
     QMargins frame_;
     bool returning_ = false;
+    bool frameGone_ = false;
+    int returnChecks_ = 0;
 };
 
 } // namespace pelindra::qt
