@@ -23,7 +23,6 @@ using layout::Control;
 using layout::ControlType;
 
 constexpr std::array kControls{
-    Control{.name = "cover", .type = ControlType::TransparentLabel, .geometry = {0, 0, 40, 20}, .text = "盖"},
     Control{.name = "link", .type = ControlType::LinkBox, .geometry = {10, 10, 96, 24}, .text = "开始游戏"},
     Control{.name = "tick", .type = ControlType::Timer},
     Control{.name = "panel", .type = ControlType::GroupBox, .geometry = {0, 40, 200, 100}},
@@ -260,16 +259,6 @@ TEST_F(QtAdapter, AWindowThatAModalWindowBlocksTakesNoPressClickOrKey)
     EXPECT_EQ(rt.window("Dialog"), nullptr) << "the modal window's own controls answer";
     press(link);
     EXPECT_EQ(clicks, 1) << "and once it has gone, the window beneath does";
-}
-
-TEST_F(QtAdapter, ALabelWithoutAClickHandlerLetsTheMouseThroughToWhatLiesBeneath)
-{
-    rt.LoadWindow("Main", false, {});
-    auto* main = rt.window("Main");
-    const QPoint corner(15, 15);
-    ASSERT_EQ(drawnAt(main, corner), main->widget("cover"));
-    QTest::mouseClick(main->windowHandle(), Qt::LeftButton, {}, corner);
-    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(QtAdapter, AFixedSizeWindowRefusesFullScreenAndMaximiseAndKeepsItsPlace)
