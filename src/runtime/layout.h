@@ -105,6 +105,9 @@ struct Window
     bool visible = true;
     std::string_view icon{};             // asset name, or none
     std::span<const Control> controls{}; // topmost first
+    // Where the keyboard starts, and returns to whenever it shows again; none: the first control in
+    // reading order that takes the keyboard.
+    std::string_view firstAction{};
 };
 
 constexpr int kWindowLeft = 50;

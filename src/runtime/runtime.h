@@ -112,7 +112,8 @@ class Runtime
 public:
     virtual ~Runtime() = default;
 
-    // Makes a window known by its layout's name, with the handlers of its events.
+    // Makes a window known by its layout's name, with the handlers of its events. A window is defined
+    // once: its handlers may be running when a second definition comes, which is refused.
     virtual void DefineWindow(WindowDefinition definition) = 0;
 
     virtual void OpenStartWindow(std::string_view window) = 0;

@@ -53,6 +53,7 @@ constexpr layout::Window kLayout{
     .height = 250,
     .visible = true,
     .controls = kControls,
+    .firstAction = "超级链接框1",
 };
 
 constexpr std::int32_t kLastTop = -112;

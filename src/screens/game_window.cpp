@@ -122,6 +122,7 @@ constexpr layout::Window kLayout{
     .height = 460,
     .visible = false,
     .controls = kControls,
+    .firstAction = names::game::kStartLink,
 };
 
 } // namespace

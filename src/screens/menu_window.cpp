@@ -78,6 +78,7 @@ constexpr layout::Window kLayout{
     .visible = true,
     .icon = kProgramIcon,
     .controls = kControls,
+    .firstAction = "超级链接框1",
 };
 
 } // namespace

@@ -46,6 +46,7 @@ constexpr layout::Window kLayout{
     .height = 250,
     .visible = true,
     .controls = kControls,
+    .firstAction = names::record::kBackButton,
 };
 
 } // namespace

@@ -13,6 +13,7 @@ import grp
 import json
 import os
 import pwd
+import re
 import select
 import shutil
 import signal
@@ -317,6 +318,110 @@ class XServer:
         self._process = None
 
 
+class Openbox:
+    """The openbox window manager on a private X server, with a home of its own so no one's settings count."""
+
+    def __init__(self, display, workspace):
+        self.display = display
+        self._home = workspace.directory("openbox-home")
+        self._log_path = os.path.join(workspace.root, "openbox.log")
+        self._process = None
+
+    def start(self, timeout=STARTUP_TIMEOUT):
+        env = {"DISPLAY": self.display, "PATH": "/usr/bin:/bin", "HOME": self._home,
+               "XDG_CONFIG_HOME": os.path.join(self._home, "config")}
+        with open(self._log_path, "ab") as log:
+            self._process = spawn(["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL,
+                                  stdout=log, stderr=log)
+        d = xdisplay.Display(self.display)
+        # The last thing it puts on the root window as it starts; a window mapped before then may stay
+        # unmanaged and unmapped.
+        workarea = d.intern_atom("_NET_WORKAREA")
+        try:
+            wait_until(lambda: self._process.poll() is None and d.screen().root.get_full_property(
+                workarea, X.AnyPropertyType) is not None, timeout, f"openbox to take {self.display}")
+        finally:
+            d.close()
+
+    def stop(self):
+        stop_process(self._process)
+        self._process = None
+
+
+# ---------------------------------------------------------------------------------------------------
+# The Wayland compositor
+
+View = namedtuple("View", "title rect")
+
+
+class Weston:
+    """A private weston. Headless, or in a window of its own on an X server, where xdotool reaches it.
+
+    It keeps its socket in the runtime directory given, which its clients must share. The debug
+    protocol is on, so that its scene graph tells which window stands above which.
+    """
+
+    SOCKET = "pelindra-wayland"
+
+    def __init__(self, workspace, runtime_dir, x_display=None):
+        self.runtime_dir = runtime_dir
+        self.x_display = x_display
+        self._home = workspace.directory("weston-home")
+        self._log_path = os.path.join(workspace.root, "weston.log")
+        self._process = None
+
+    def _env(self):
+        env = {"PATH": "/usr/bin:/bin", "HOME": self._home, "XDG_RUNTIME_DIR": self.runtime_dir}
+        if self.x_display:
+            env["DISPLAY"] = self.x_display
+        return env
+
+    def start(self, timeout=STARTUP_TIMEOUT):
+        if self.x_display:
+            backend = ["--backend=x11-backend.so", "--width=1024", "--height=768"]
+        else:
+            backend = ["--backend=headless-backend.so"]
+        with open(self._log_path, "ab") as log:
+            self._process = spawn(["weston", *backend, f"--socket={self.SOCKET}", "--idle-time=0", "--debug"],
+                                  env=self._env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        socket = os.path.join(self.runtime_dir, self.SOCKET)
+
+        def listening():
+            if self._process.poll() is not None:
+                raise AssertionError(f"weston ended with {self._process.returncode}; see {self._log_path}")
+            return os.path.exists(socket)
+
+        wait_until(listening, timeout, "weston's socket")
+
+    def stop(self):
+        stop_process(self._process)
+        self._process = None
+
+    def _scene_graph(self):
+        env = dict(self._env(), WAYLAND_DISPLAY=self.SOCKET)
+        env.pop("DISPLAY", None)
+        return subprocess.run(["weston-debug", "scene-graph"], env=env, capture_output=True, text=True,
+                              check=True, timeout=STATE_TIMEOUT, stdin=subprocess.DEVNULL).stdout
+
+    @staticmethod
+    def _views(graph, kind):
+        pattern = kind + r"[^\n]*\n\t\tposition: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)"
+        for match in re.finditer(pattern, graph):
+            left, top, right, bottom = (int(v) for v in match.groups()[-4:])
+            yield match, Rect(left, top, right - left, bottom - top)
+
+    def windows(self):
+        """The top-level windows on the screen, the uppermost first."""
+        return [View(match.group(1), rect)
+                for match, rect in self._views(self._scene_graph(), r"top-level window '([^']*)' of")]
+
+    def cursor(self):
+        """Where the pointer's picture stands, or None while it has none."""
+        for _, rect in self._views(self._scene_graph(), r"role wl_pointer-cursor,"):
+            return Rect(rect.x, rect.y, rect.width, rect.height)
+        return None
+
+
 # ---------------------------------------------------------------------------------------------------
 # Looking at the accessibility bus
 
@@ -375,6 +480,23 @@ def find(root, name=None, role=None, only_showing=True):
     return found[0]
 
 
+def focused(accessible):
+    try:
+        return accessible.getState().contains(pyatspi.STATE_FOCUSED)
+    except GLib.Error:
+        return False
+
+
+def press(accessible):
+    """The Press action of a button on the bus, the way a screen reader or a switch device presses it."""
+    actions = accessible.queryAction()
+    for i in range(actions.nActions):
+        if actions.getName(i) == "Press":
+            actions.doAction(i)
+            return
+    raise LookupError(f"{accessible.name!r} has no Press action")
+
+
 def label_at(window, rect):
     """The label standing at rect in the window's client area; for labels whose name is their value."""
     origin = extents(window)
@@ -391,8 +513,9 @@ def label_at(window, rect):
 class Program:
     """One run of a copy of the binary, with a clean environment of its own."""
 
-    def __init__(self, executable, display, workspace, *, home=None, data_home=None):
+    def __init__(self, executable, display, workspace, *, home=None, data_home=None, env=None):
         self.executable = executable
+        self.extra_env = dict(env or {})
         self.directory = os.path.dirname(executable)
         self.display = display
         self.home = home or workspace.directory("home")
@@ -422,6 +545,7 @@ class Program:
             env["DISPLAY"] = self.display
         if "DBUS_SESSION_BUS_ADDRESS" in os.environ:
             env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"]
+        env.update(self.extra_env)
         return env
 
     def start(self):
@@ -529,16 +653,32 @@ class Program:
         net_wm_name = d.intern_atom("_NET_WM_NAME")
         net_wm_pid = d.intern_atom("_NET_WM_PID")
         utf8 = d.intern_atom("UTF8_STRING")
-        for w in d.screen().root.query_tree().children:
+        # A window manager puts each client inside a frame of its own, one level down.
+        pending = list(d.screen().root.query_tree().children)
+        while pending:
+            w = pending.pop(0)
             if w.get_attributes().map_state != X.IsViewable:
                 continue
             prop = w.get_full_property(net_wm_name, utf8)
-            if prop is None or prop.value.decode("utf-8") != title:
-                continue
-            pid = w.get_full_property(net_wm_pid, X.AnyPropertyType)
-            if pid is None or pid.value[0] == self.process.pid:
-                return w
+            if prop is not None and prop.value.decode("utf-8") == title:
+                pid = w.get_full_property(net_wm_pid, X.AnyPropertyType)
+                if pid is None or pid.value[0] == self.process.pid:
+                    return w
+            pending.extend(w.query_tree().children)
         raise LookupError(f"no mapped X window titled {title!r} of process {self.process.pid}")
+
+    def x_window(self, title):
+        """The program's mapped X window of that title, framed by a window manager or not."""
+        return self._x_window(title)
+
+    def key(self, name):
+        """A real key press and release, to whichever window has the keyboard."""
+        subprocess.run(["xdotool", "key", name], env={"DISPLAY": self.display, "PATH": "/usr/bin:/bin"},
+                       check=True, timeout=STATE_TIMEOUT, stdin=subprocess.DEVNULL)
+
+    def press_named(self, title, name):
+        window = self.window(title)
+        press(wait_until(lambda: find(window, name, pyatspi.ROLE_PUSH_BUTTON), what=f"{name!r} in {title!r}"))
 
     def close_window(self, title):
         """What a window manager's close button does: WM_DELETE_WINDOW to the window."""
@@ -606,8 +746,10 @@ class GameView:
     where they stand in the window.
     """
 
-    def __init__(self, program):
+    def __init__(self, program, by_press=False):
+        """by_press: answer through the accessibility bus' Press action, where no pointer is to be had."""
         self.program = program
+        self.by_press = by_press
 
     def window(self):
         return self.program.window(GAME)
@@ -643,10 +785,16 @@ class GameView:
         return bool(find_all(self.window(), name=name))
 
     def click_box(self, box):
+        if self.by_press:
+            press(self.boxes()[box - 1])
+            return
         self.program.click(self.boxes()[box - 1], self.window())
 
     def click_link(self, name):
         window = self.window()
+        if self.by_press:
+            press(find(window, name, pyatspi.ROLE_PUSH_BUTTON))
+            return
         self.program.click(find(window, name, pyatspi.ROLE_PUSH_BUTTON), window)
 
     def deal(self):
@@ -700,8 +848,9 @@ class RecordView:
     TIME = Rect(168, 89, 128, 32)
     SCORE = Rect(168, 128, 112, 32)
 
-    def __init__(self, program):
+    def __init__(self, program, by_press=False):
         self.program = program
+        self.by_press = by_press
 
     def time(self):
         return label_at(self.program.window(RECORD), self.TIME).name
@@ -710,7 +859,10 @@ class RecordView:
         return label_at(self.program.window(RECORD), self.SCORE).name
 
     def leave(self):
-        self.program.click_named(RECORD, BACK)
+        if self.by_press:
+            self.program.press_named(RECORD, BACK)
+        else:
+            self.program.click_named(RECORD, BACK)
         self.program.wait_window_gone(RECORD)
 
 

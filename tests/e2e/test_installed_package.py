@@ -44,6 +44,10 @@ class InstalledPackage(unittest.TestCase):
                                  text=True).stdout
         files = {line.split()[-1] for line in listing.splitlines()}
         self.assertEqual([path for path in CONTENTS if path not in files], [])
+        # So that a Wayland session runs it natively, where apt installs what is recommended.
+        recommends = subprocess.run(["dpkg-deb", "-f", self.package, "Recommends"], check=True,
+                                    capture_output=True, text=True).stdout.split(",")
+        self.assertIn("qt6-wayland", [name.strip() for name in recommends])
 
         self.addCleanup(subprocess.run, ["apt-get", "remove", "-y", "-qq", "pelindra"],
                         stdout=subprocess.DEVNULL, env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))

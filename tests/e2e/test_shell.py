@@ -150,33 +150,41 @@ class Closing(OnScreen):
 
 
 class NoDisplay(unittest.TestCase):
-    """Started where there is no X server, the program says so in one line and fails."""
+    """Started where no window system answers, the program passes on Qt's reason, adds what to do, and fails."""
 
-    def run_without_display(self, display):
+    def run_without_display(self, display, env=None):
         workspace = harness.Workspace()
         self.addCleanup(workspace.remove)
-        program = harness.Program(workspace.install(BINARY), display, workspace)
+        program = harness.Program(workspace.install(BINARY), display, workspace, env=env)
         self.addCleanup(program.stop)
         program.start()
         code = program.wait_exit(harness.STARTUP_TIMEOUT)
         return code, program.stderr(), program
 
-    def assert_one_plain_line(self, code, stderr):
+    def assert_reason_then_advice(self, code, stderr, reason, variable):
         # A failure of its own, not an abort: that would end it by a signal, a negative code here.
-        self.assertGreater(code, 0)
+        self.assertEqual(code, 1, stderr)
         lines = stderr.splitlines()
-        self.assertEqual(len(lines), 1, stderr)
-        self.assertIn("DISPLAY", lines[0])
-        self.assertNotIn("could not connect to display", stderr)
+        self.assertIn(reason, "\n".join(lines[:-1]), "Qt's own words come first")
+        ours = [line for line in lines if line.startswith("pelindra:")]
+        self.assertEqual(ours, lines[-1:], stderr)
+        self.assertIn(f"set {variable} to", lines[-1])
 
     def test_without_display_variable(self):
         code, stderr, program = self.run_without_display(None)
-        self.assert_one_plain_line(code, stderr)
+        self.assert_reason_then_advice(code, stderr, "could not connect to display", "DISPLAY")
+        self.assertNotIn("WAYLAND_DISPLAY", stderr)
         self.assertFalse(os.path.exists(program.data_file))
 
     def test_with_display_that_does_not_exist(self):
         code, stderr, _ = self.run_without_display(unused_display())
-        self.assert_one_plain_line(code, stderr)
+        self.assert_reason_then_advice(code, stderr, "could not connect to display", "DISPLAY")
+
+    def test_on_wayland_asked_for_by_name_with_a_compositor_that_is_not_there(self):
+        code, stderr, _ = self.run_without_display(
+            None, {"QT_QPA_PLATFORM": "wayland", "WAYLAND_DISPLAY": "pelindra-nowhere"})
+        self.assert_reason_then_advice(code, stderr, "wl_display", "WAYLAND_DISPLAY")
+        self.assertNotIn("X server", stderr)
 
 
 def unused_display():

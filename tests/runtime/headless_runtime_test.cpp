@@ -73,13 +73,14 @@ TEST_F(Headless, BuildsAWindowFromItsLayout)
     EXPECT_EQ(rt.peekInteger("Main", "box", Property::Visible), 0);
 }
 
-TEST_F(Headless, ThrowsOnNamesAndPropertiesNoLayoutHas)
+TEST_F(Headless, ThrowsOnNamesAndPropertiesNoLayoutHasAndOnAWindowDefinedTwice)
 {
     rt.LoadWindow("Main", false, {});
     EXPECT_THROW(rt.SetProperty("Main", "lable", Property::Caption, std::string("x")), std::logic_error);
     EXPECT_THROW(rt.SetProperty("Main", "tick", Property::Caption, std::string("x")), std::logic_error);
     EXPECT_THROW(rt.GetProperty("Main", "label", Property::Interval), std::logic_error);
     EXPECT_THROW(rt.LoadWindow("Nowhere", false, {}), std::logic_error);
+    EXPECT_THROW(rt.DefineWindow({&kMain, {}}), std::logic_error) << "a window is defined once";
 }
 
 TEST_F(Headless, RunsTimersOnVirtualTimeFromTheirLastStart)

@@ -60,7 +60,8 @@ void HeadlessRuntime::DefineWindow(WindowDefinition definition)
         if (!binding.control.empty() && layout::find(*definition.layout, binding.control) == nullptr)
             throw std::logic_error("binding to an unknown control " + std::string(binding.control));
     const std::string name(definition.layout->name);
-    definitions_[name] = std::move(definition);
+    if (!definitions_.try_emplace(name, std::move(definition)).second)
+        throw std::logic_error("window " + name + " is defined already");
 }
 
 const WindowDefinition& HeadlessRuntime::definition(std::string_view window) const

@@ -29,11 +29,12 @@ public:
             return;
         }
         // Later, not now: a press may open a modal window, and the caller waits for this call to return.
+        // Whether the control still takes input is asked then, as for a click that waited in the queue.
         QPointer<Clickable> target(static_cast<Clickable*>(widget()));
         QMetaObject::invokeMethod(
             target,
             [target] {
-                if (target && target->isVisible())
+                if (target)
                     target->activate();
             },
             Qt::QueuedConnection);

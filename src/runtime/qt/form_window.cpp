@@ -10,7 +10,9 @@
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <ranges>
+#include <utility>
 
 namespace pelindra::qt {
 namespace {
@@ -20,10 +22,15 @@ QString fromView(std::string_view text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// Every window has a fixed size: the window system may ask for more, but the window gives it back.
+constexpr Qt::WindowStates kRefusedStates = Qt::WindowFullScreen | Qt::WindowMaximized;
+constexpr int kReturnCheckMs = 20;
+constexpr int kReturnChecks = 100;
+
 } // namespace
 
-FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog)
-    : QWidget(nullptr, dialog ? Qt::Dialog : Qt::Window), definition_(definition), runtime_(runtime),
+FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog, QWidget* owner)
+    : QWidget(owner, dialog ? Qt::Dialog : Qt::Window), definition_(definition), runtime_(runtime),
       dialog_(dialog)
 {
     const auto& form = *definition.layout;
@@ -36,7 +43,7 @@ FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, b
         setWindowFlag(Qt::WindowMinimizeButtonHint);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFixedSize(form.width, form.height);
-    move(layout::kWindowLeft, layout::kWindowTop);
+    move(place_);
     if (!form.icon.empty())
         setWindowIcon(runtime.icon(form.icon));
     QPalette palette = this->palette();
@@ -51,6 +58,7 @@ FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, b
     for (const auto& control : std::views::reverse(form.controls))
         if (auto* w = widget(control.name))
             w->raise();
+    arrangeFocus();
 }
 
 FormWindow::~FormWindow() = default;
@@ -91,7 +99,7 @@ QWidget* FormWindow::build(const layout::Control& control)
         break;
     case layout::ControlType::TransparentLabel:
         if (hasBinding(control.name, Event::Clicked))
-            w = new ClickableLabel(control, font, parent, click);
+            w = new Clickable(control, font, parent, click);
         else
             w = new TransparentLabel(control, font, parent);
         break;
@@ -110,7 +118,9 @@ QWidget* FormWindow::build(const layout::Control& control)
     w->setObjectName(fromView(control.name));
     w->setGeometry(control.geometry.left, control.geometry.top, control.geometry.width,
                    control.geometry.height);
-    if (control.handCursor)
+    // Links show the hand by their kind, labels where the layout asks for it.
+    if (control.handCursor || control.type == layout::ControlType::LinkBox ||
+        control.type == layout::ControlType::LinkText)
         w->setCursor(Qt::PointingHandCursor);
     w->setVisible(control.visible);
     widgets_.emplace(name, w);
@@ -137,17 +147,51 @@ bool FormWindow::hasBinding(std::string_view control, Event event) const
     return false;
 }
 
-bool FormWindow::dispatch(std::string_view control, Event event) const
+bool FormWindow::dispatch(std::string_view control, Event event)
 {
     if (runtime_.exiting())
         return false;
     for (const auto& binding : definition_.bindings) {
         if (binding.control == control && binding.event == event) {
+            const QtRuntime::Acting acting(runtime_, this);
             binding.handler();
             return true;
         }
     }
     return false;
+}
+
+void FormWindow::arrangeFocus()
+{
+    for (const auto& [name, w] : widgets_)
+        if (w->focusPolicy() & Qt::TabFocus)
+            focusOrder_.push_back(w);
+    // Reading order: from the top down, and from left to right along a line.
+    const auto place = [this](const QWidget* w) {
+        const auto at = w->mapTo(this, QPoint(0, 0));
+        return std::pair(at.y(), at.x());
+    };
+    std::ranges::stable_sort(focusOrder_, {}, place);
+    for (std::size_t i = 1; i < focusOrder_.size(); ++i)
+        QWidget::setTabOrder(focusOrder_[i - 1], focusOrder_[i]);
+    firstAction_ = widget(definition_.layout->firstAction);
+    if (firstAction_ != nullptr)
+        firstAction_->installEventFilter(this);
+}
+
+void FormWindow::focusFirstAction()
+{
+    if (firstAction_ != nullptr && firstAction_->isVisibleTo(this)) {
+        firstAction_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Without its first action on show, the window keeps the keyboard where it was, if that is still
+    // to be seen.
+    if (const auto* current = focusWidget(); current != nullptr && current->isVisibleTo(this))
+        return;
+    const auto shown = std::ranges::find_if(focusOrder_, [this](QWidget* w) { return w->isVisibleTo(this); });
+    if (shown != focusOrder_.end())
+        (*shown)->setFocus(Qt::OtherFocusReason);
 }
 
 void FormWindow::set(std::string_view control, Property property, const PropertyValue& value)
@@ -239,24 +283,111 @@ void FormWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+void FormWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (windowState() & kRefusedStates) {
+        if (!returning_) {
+            returning_ = true;
+            frameGone_ = false;
+            returnChecks_ = 0;
+            QTimer::singleShot(kReturnCheckMs, this, &FormWindow::watchReturn);
+        }
+        // Handed back once this change has been taken in, never inside it.
+        QMetaObject::invokeMethod(
+            this, [this] { setWindowState(windowState() & ~kRefusedStates); }, Qt::QueuedConnection);
+        return;
+    }
+    settle(false);
+}
+
 bool FormWindow::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::Show || event->type() == QEvent::Move)
-        fitFrame();
+    switch (event->type()) {
+    case QEvent::Show:
+        focusFirstAction();
+        settle(false);
+        break;
+    case QEvent::Move:
+        settle(true);
+        break;
+    case QEvent::Resize:
+        settle(false);
+        break;
+    default:
+        break;
+    }
     return handled;
 }
 
-void FormWindow::fitFrame()
+bool FormWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == firstAction_ && event->type() == QEvent::Show)
+        focusFirstAction();
+    return QWidget::eventFilter(watched, event);
+}
+
+void FormWindow::settle(bool moved)
+{
+    const auto* handle = windowHandle();
+    if (returning_) {
+        comeBack();
+        return;
+    }
+    // Full screen, maximised or minimised, neither the frame nor the place says anything about the window.
+    if (handle == nullptr || (windowState() & (kRefusedStates | Qt::WindowMinimized)))
+        return;
+    if (moved)
+        place_ = pos();
+    frame_ = handle->frameMargins();
+    fitClient(frame_);
+}
+
+void FormWindow::comeBack()
+{
+    // The state that the window handed back is the window system's until it has undone it: it takes
+    // the frame away and gives it back in steps of its own. Until the frame is back as it was, nothing
+    // it does tells where the window belongs or how large it is, and the window asks for nothing.
+    const auto* handle = windowHandle();
+    if (!returning_ || handle == nullptr)
+        return;
+    const auto margins = handle->frameMargins();
+    if (margins != frame_ || pos() != place_)
+        frameGone_ = true;
+    if ((windowState() & (kRefusedStates | Qt::WindowMinimized)) || !frameGone_ || margins != frame_)
+        return;
+    finishReturn();
+}
+
+void FormWindow::watchReturn()
+{
+    // Not every step is told, so the window looks for itself, and does not wait for ever.
+    comeBack();
+    if (!returning_)
+        return;
+    if (++returnChecks_ < kReturnChecks)
+        QTimer::singleShot(kReturnCheckMs, this, &FormWindow::watchReturn);
+    else
+        finishReturn();
+}
+
+void FormWindow::finishReturn()
+{
+    returning_ = false;
+    if (windowHandle() != nullptr)
+        frame_ = windowHandle()->frameMargins();
+    fitClient(frame_);
+}
+
+void FormWindow::fitClient(const QMargins& frame)
 {
     // The layouts give outer sizes. Once the window system tells us how wide its frame is, the client
     // area gives up that much, so the whole window keeps the size the layout asks for.
-    const auto* handle = windowHandle();
-    if (handle == nullptr)
-        return;
-    const auto margins = handle->frameMargins();
-    const QSize client(definition_.layout->width - margins.left() - margins.right(),
-                       definition_.layout->height - margins.top() - margins.bottom());
+    const QSize client(definition_.layout->width - frame.left() - frame.right(),
+                       definition_.layout->height - frame.top() - frame.bottom());
     if (client.isValid() && client != size())
         setFixedSize(client);
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -23,7 +24,8 @@ class FormWindow : public QWidget
 {
     Q_OBJECT
 public:
-    FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog);
+    // A dialog stands over its owner, which the window system is told about; owner may be nullptr.
+    FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog, QWidget* owner = nullptr);
     ~FormWindow() override;
 
     std::string_view name() const { return definition_.layout->name; }
@@ -35,20 +37,33 @@ public:
     QTimer* timer(std::string_view control) const;
 
     // Runs the handler bound to event on control; false when none is bound.
-    bool dispatch(std::string_view control, Event event) const;
+    bool dispatch(std::string_view control, Event event);
     bool hasBinding(std::string_view control, Event event) const;
 
     // What waits for this modal window to close.
     Handler afterClose;
 
+    // The controls that take the keyboard, in the order Tab walks them.
+    const std::vector<QWidget*>& focusOrder() const { return focusOrder_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* build(const layout::Control& control);
-    void fitFrame();
+    void arrangeFocus();
+    void focusFirstAction();
+    // Keeps the window at its size; after a full screen or maximised spell that it handed back, once the
+    // window system has given the frame back as it was.
+    void settle(bool moved);
+    void comeBack();
+    void watchReturn();
+    void finishReturn();
+    void fitClient(const QMargins& frame);
 
     const WindowDefinition& definition_;
     QtRuntime& runtime_;
@@ -56,6 +71,13 @@ private:
     std::map<std::string, QWidget*, std::less<>> widgets_;
     std::map<std::string, QTimer*, std::less<>> timers_;
     std::map<std::string, std::int32_t, std::less<>> intervals_;
+    std::vector<QWidget*> focusOrder_;
+    QWidget* firstAction_ = nullptr;
+    QPoint place_{layout::kWindowLeft, layout::kWindowTop};
+    QMargins frame_;
+    bool returning_ = false;
+    bool frameGone_ = false;
+    int returnChecks_ = 0;
 };
 
 } // namespace pelindra::qt

@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <ranges>
+#include <stdexcept>
 #include <utility>
 
 namespace pelindra::qt {
@@ -48,8 +50,10 @@ void QtRuntime::DefineWindow(WindowDefinition definition)
 {
     if (definition.layout == nullptr)
         return;
+    // Its windows run its handlers straight from the definition, perhaps while one of them runs.
     const std::string name(definition.layout->name);
-    definitions_[name] = std::move(definition);
+    if (!definitions_.try_emplace(name, std::move(definition)).second)
+        throw std::logic_error("window " + name + " is defined already");
 }
 
 FormWindow* QtRuntime::window(std::string_view name) const
@@ -58,7 +62,7 @@ FormWindow* QtRuntime::window(std::string_view name) const
     return it == windows_.end() ? nullptr : it->second.data();
 }
 
-FormWindow* QtRuntime::build(std::string_view window, bool dialog)
+FormWindow* QtRuntime::build(std::string_view window, bool dialog, QWidget* owner)
 {
     const auto it = definitions_.find(window);
     if (it == definitions_.end())
@@ -72,7 +76,7 @@ FormWindow* QtRuntime::build(std::string_view window, bool dialog)
     if (dialog || it->second.layout->visible)
         prefetch(*it->second.layout);
     fonts::loadEmbedded();
-    auto* w = new FormWindow(it->second, *this, dialog);
+    auto* w = new FormWindow(it->second, *this, dialog, owner);
     windows_[fromView(window)] = w;
     w->dispatch(std::string_view{}, Event::Created);
     // Its own Created handler may have closed it again.
@@ -81,7 +85,7 @@ FormWindow* QtRuntime::build(std::string_view window, bool dialog)
 
 void QtRuntime::OpenStartWindow(std::string_view window)
 {
-    if (auto* w = build(window, false))
+    if (auto* w = build(window, false, nullptr))
         w->show();
 }
 
@@ -117,11 +121,13 @@ void QtRuntime::ExitProgram(int code)
 
 void QtRuntime::LoadWindow(std::string_view window, bool modal, Handler afterClose)
 {
-    auto* w = build(window, modal);
+    // The window system keeps a modal window above its owner, even one that its Created handler hides.
+    QPointer<FormWindow> owner = modal ? this->owner() : nullptr;
+    auto* w = build(window, modal, owner);
     if (w == nullptr) {
         // Closed by its own Created handler: a modal window is over before it began.
         if (modal && afterClose)
-            runLater(std::move(afterClose));
+            runLater(std::move(afterClose), owner);
         return;
     }
     if (!modal) {
@@ -145,20 +151,43 @@ void QtRuntime::CloseWindow(std::string_view window)
         return;
     // Destroyed once the handler that closes it has returned; it may be that window's own handler.
     w->hide();
+    // What waited for a modal window goes on for the window that opened it.
     if (w->afterClose)
-        runLater(std::exchange(w->afterClose, {}));
+        runLater(std::exchange(w->afterClose, {}), qobject_cast<FormWindow*>(w->parentWidget()));
     w->deleteLater();
 }
 
-void QtRuntime::runLater(Handler action)
+void QtRuntime::runLater(Handler action, QPointer<FormWindow> actingFor)
 {
     QMetaObject::invokeMethod(
         qApp,
-        [this, action = std::move(action)] {
-            if (!exiting_)
-                action();
+        [this, action = std::move(action), actingFor] {
+            if (exiting_)
+                return;
+            const Acting acting(*this, actingFor);
+            action();
         },
         Qt::QueuedConnection);
+}
+
+FormWindow* QtRuntime::owner() const
+{
+    // A window that has just been closed would take the new one down with it.
+    for (const auto& w : std::views::reverse(acting_))
+        if (w && window(w->name()) == w)
+            return w;
+    // Loaded from outside every handler: the window the player is in, if it is one of ours.
+    return qobject_cast<FormWindow*>(QApplication::activeWindow());
+}
+
+QtRuntime::Acting::Acting(QtRuntime& runtime, FormWindow* window) : runtime_(runtime)
+{
+    runtime_.acting_.emplace_back(window);
+}
+
+QtRuntime::Acting::~Acting()
+{
+    runtime_.acting_.pop_back();
 }
 
 void QtRuntime::userClose(std::string_view window)

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace pelindra::qt {
 
@@ -58,22 +59,39 @@ public:
     // The user's request to close a window: its Closed handler where it has one, else it just goes.
     void userClose(std::string_view window);
 
+    // Marks a window as the one whose handler is running, for as long as it lives. A modal window
+    // loaded meanwhile belongs to the innermost such window.
+    class Acting
+    {
+    public:
+        Acting(QtRuntime& runtime, FormWindow* window);
+        ~Acting();
+        Acting(const Acting&) = delete;
+        Acting& operator=(const Acting&) = delete;
+
+    private:
+        QtRuntime& runtime_;
+    };
+
     // An embedded picture by asset name, decoded once at the given size (an empty size asks for the
     // full picture).
     QPixmap picture(std::string_view asset, QSize size = {});
     QIcon icon(std::string_view asset);
 
 private:
-    FormWindow* build(std::string_view window, bool dialog);
-    // Runs action from the event loop, once the handler that is running has returned; never after the
-    // program has begun to end.
-    void runLater(Handler action);
+    FormWindow* build(std::string_view window, bool dialog, QWidget* owner);
+    // Runs action from the event loop, once the handler that is running has returned, on behalf of the
+    // window given; never after the program has begun to end.
+    void runLater(Handler action, QPointer<FormWindow> actingFor);
+    // Whose a modal window loaded now is.
+    FormWindow* owner() const;
     // Starts decoding the pictures of a window at the size they take on this screen.
     void prefetch(const layout::Window& form);
     static QSize onScreen(const layout::Control& control);
 
     std::map<std::string, WindowDefinition, std::less<>> definitions_;
     std::map<std::string, QPointer<FormWindow>, std::less<>> windows_;
+    std::vector<QPointer<FormWindow>> acting_;
     PictureLoader loader_;
     QHash<QString, QPixmap> pictures_;
     QHash<QString, QIcon> icons_;

@@ -3,6 +3,7 @@
 #include "widgets.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -93,7 +94,6 @@ TextControl::TextControl(const layout::Control& control, const QFont& font, QWid
       colour_(control.colour == layout::kNoColour ? QColor(Qt::white) : toQColor(control.colour))
 {
     setFont(font);
-    setGeometry(control.geometry.left, control.geometry.top, control.geometry.width, control.geometry.height);
     setAccessibleName(text_);
 }
 
@@ -114,16 +114,24 @@ void TextControl::setColour(const QColor& colour)
     update();
 }
 
-void TransparentLabel::paintEvent(QPaintEvent*)
+void TextControl::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setPen(colour_);
     paintLabelText(painter, rect(), text_, font(), control_.wordWrap, control_.align);
 }
 
+TransparentLabel::TransparentLabel(const layout::Control& control, const QFont& font, QWidget* parent)
+    : TextControl(control, font, parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
 DecoratedLabel::DecoratedLabel(const layout::Control& control, const QFont& font, QWidget* parent)
     : TextControl(control, font, parent)
-{}
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
 
 void DecoratedLabel::paintEvent(QPaintEvent*)
 {
@@ -153,13 +161,19 @@ void DecoratedLabel::paintEvent(QPaintEvent*)
 Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
                      std::function<void()> onClick)
     : TextControl(control, font, parent), onClick_(std::move(onClick))
+{}
+
+bool blockedByModalWindow(const QWidget* widget)
 {
-    setCursor(Qt::PointingHandCursor);
+    const auto* modal = QApplication::activeModalWidget();
+    return modal != nullptr && modal != widget->window();
 }
 
 void Clickable::activate()
 {
-    if (onClick_)
+    // Every way in comes through here, an assistive tool's press too, which can name a control that the
+    // player could not reach with the mouse or the keyboard.
+    if (onClick_ && isVisible() && !blockedByModalWindow(this))
         onClick_();
 }
 
@@ -224,13 +238,6 @@ void Clickable::focusOutEvent(QFocusEvent* event)
 {
     update();
     QWidget::focusOutEvent(event);
-}
-
-void ClickableLabel::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setPen(colour_);
-    paintLabelText(painter, rect(), text_, font(), control_.wordWrap, control_.align);
 }
 
 LinkBox::LinkBox(const layout::Control& control, const QFont& font, QWidget* parent,

@@ -37,7 +37,8 @@ inline const QColor kGroupFrame{0x3A, 0x4B, 0x6E};
 QColor toQColor(layout::Colour colour);
 layout::Colour fromQColor(const QColor& colour);
 
-// Anything the runtime can read and write a caption and colour on.
+// Anything the runtime can read and write a caption and colour on. Unless a kind of control draws itself
+// otherwise, it draws its text and nothing else, so whatever lies beneath shows through.
 class TextControl : public QWidget
 {
     Q_OBJECT
@@ -51,23 +52,24 @@ public:
     const layout::Control& layoutControl() const { return control_; }
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
+
     const layout::Control& control_;
     QString text_;
     QColor colour_;
 };
 
-// Draws its text and nothing else, so whatever lies beneath shows through.
+// A label that answers no click. The mouse goes through it too, to whatever lies beneath: a label may
+// overlap a control that does answer.
 class TransparentLabel : public TextControl
 {
     Q_OBJECT
 public:
-    using TextControl::TextControl;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
+    TransparentLabel(const layout::Control& control, const QFont& font, QWidget* parent);
 };
 
-// The record heading: lettering with an outline, in the two colours of its decoration.
+// The record heading: lettering with an outline, in the two colours of its decoration. It answers no
+// click either, and lets the mouse through.
 class DecoratedLabel : public TextControl
 {
     Q_OBJECT
@@ -78,7 +80,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A label or link that answers a click. Accessibility tools see it as a push button with a Press action.
+// A label or link that answers a click; as it stands, a label drawn like any other. Accessibility tools
+// see it as a push button with a Press action.
 class Clickable : public TextControl
 {
     Q_OBJECT
@@ -86,6 +89,8 @@ public:
     Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
               std::function<void()> onClick);
 
+    // What a click, a key or an assistive tool's press does, and so nothing while a modal window
+    // blocks this one.
     void activate();
 
 protected:
@@ -103,16 +108,6 @@ private:
     std::function<void()> onClick_;
     bool hovered_ = false;
     bool pressed_ = false;
-};
-
-class ClickableLabel : public Clickable
-{
-    Q_OBJECT
-public:
-    using Clickable::Clickable;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 class LinkBox : public Clickable
@@ -166,6 +161,9 @@ private:
     QPixmap shown_;
     layout::Fit fit_;
 };
+
+// Whether a modal window other than the widget's own is open, so that the widget takes no input.
+bool blockedByModalWindow(const QWidget* widget);
 
 // Text laid out the way every label of the program is: lines one character height apart, a single line
 // centred on its label's height, several lines from the top.

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "drawn_at.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "runtime/qt/widgets.h"
@@ -10,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <array>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace pelindra::qt {
 namespace {
@@ -43,6 +46,29 @@ constexpr layout::Window kDialog{.name = "Dialog",
                                  .height = 80,
                                  .visible = true,
                                  .controls = kDialogControls};
+
+// A window whose link opens a modal window that hides it from its own Created handler, the way the
+// record window hides the game window.
+constexpr std::array kOpenerControls{
+    Control{.name = "open", .type = ControlType::LinkBox, .geometry = {0, 0, 96, 24}, .text = "打开"},
+};
+constexpr layout::Window kOpener{
+    .name = "Opener", .caption = "开", .width = 200, .height = 100, .controls = kOpenerControls};
+constexpr layout::Window kHider{
+    .name = "Hider", .caption = "藏", .width = 120, .height = 80, .controls = kDialogControls};
+
+QWidget* ownerOf(QWidget* window)
+{
+    const auto* transient = window->windowHandle() ? window->windowHandle()->transientParent() : nullptr;
+    return transient == nullptr ? nullptr : QWidget::find(transient->winId());
+}
+
+void press(QWidget* control)
+{
+    QAccessible::queryAccessibleInterface(control)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+}
 
 class QtAdapter : public ::testing::Test
 {
@@ -140,7 +166,7 @@ TEST_F(QtAdapter, StacksControlsWithTheFirstListedOnTop)
     const auto at = [&](std::string_view name) { return order.indexOf(w->widget(name)); };
     EXPECT_GT(at("link"), at("panel"));
     EXPECT_GT(at("panel"), at("under"));
-    EXPECT_EQ(w->childAt(10, 50), w->widget("inner")) << "the panel's label lies above the label beneath";
+    EXPECT_EQ(drawnAt(w, {10, 50}), w->widget("inner")) << "the panel's label lies above the label beneath";
 }
 
 TEST_F(QtAdapter, AModalLoadReturnsAtOnceAndWhatWaitsRunsAfterTheDialogClosedWhileTimersTick)
@@ -181,6 +207,79 @@ TEST_F(QtAdapter, WhatWaitsForAModalWindowNeverRunsOnceTheProgramEnds)
     rt.ExitProgram(0);
     QCoreApplication::processEvents();
     EXPECT_FALSE(waited);
+}
+
+TEST_F(QtAdapter, AModalWindowBelongsToTheWindowWhoseHandlerOpenedItEvenOnceItHidesThatWindow)
+{
+    rt.DefineWindow({&kOpener, {{"open", Event::Clicked, [this] {
+                                     // What waits for the first window opens the next one, on the opener's
+                                     // behalf.
+                                     rt.LoadWindow("Hider", true,
+                                                   [this] { rt.LoadWindow("Dialog", true, {}); });
+                                 }}}});
+    rt.DefineWindow(
+        {&kHider,
+         {{"", Event::Created, [this] { rt.SetProperty("Opener", "", Property::Visible, std::int32_t{0}); }},
+          {"back", Event::Clicked, [this] {
+               rt.SetProperty("Opener", "", Property::Visible, std::int32_t{1});
+               rt.CloseWindow("Hider");
+               // A window closing itself is nobody's owner any more.
+               rt.LoadWindow("Main", true, {});
+           }}}});
+    rt.LoadWindow("Opener", false, {});
+    auto* opener = rt.window("Opener");
+    QTest::mouseClick(opener->widget("open"), Qt::LeftButton);
+    auto* hider = rt.window("Hider");
+    ASSERT_NE(hider, nullptr);
+    EXPECT_FALSE(opener->isVisible());
+    EXPECT_TRUE(hider->isVisible());
+    EXPECT_EQ(ownerOf(hider), opener) << "the window system is told, although the owner is hidden";
+    EXPECT_EQ(QApplication::activeModalWidget(), hider);
+
+    QTest::mouseClick(hider->widget("back"), Qt::LeftButton);
+    EXPECT_TRUE(opener->isVisible());
+    ASSERT_NE(rt.window("Main"), nullptr);
+    EXPECT_NE(ownerOf(rt.window("Main")), hider);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rt.window("Dialog") != nullptr; }, 10000));
+    EXPECT_EQ(ownerOf(rt.window("Dialog")), opener);
+}
+
+TEST_F(QtAdapter, AWindowThatAModalWindowBlocksTakesNoPressClickOrKey)
+{
+    rt.LoadWindow("Main", false, {});
+    auto* main = rt.window("Main");
+    auto* link = main->widget("link");
+    rt.LoadWindow("Dialog", true, {});
+    press(link);
+    QTest::keyClick(link, Qt::Key_Return);
+    QTest::mouseClick(main->windowHandle(), Qt::LeftButton, {}, link->geometry().center());
+    EXPECT_EQ(clicks, 0);
+
+    press(rt.window("Dialog")->widget("back"));
+    EXPECT_EQ(rt.window("Dialog"), nullptr) << "the modal window's own controls answer";
+    press(link);
+    EXPECT_EQ(clicks, 1) << "and once it has gone, the window beneath does";
+}
+
+TEST_F(QtAdapter, AFixedSizeWindowRefusesFullScreenAndMaximiseAndKeepsItsPlace)
+{
+    rt.LoadWindow("Main", false, {});
+    auto* main = rt.window("Main");
+    for (const auto state : {Qt::WindowFullScreen, Qt::WindowMaximized}) {
+        // As the window system would ask it, not as the program would.
+        main->windowHandle()->setWindowStates(state);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return main->windowState() == Qt::WindowNoState; }, 10000))
+            << state;
+        EXPECT_EQ(main->frameGeometry(), QRect(50, 50, 300, 200)) << state;
+    }
+}
+
+TEST_F(QtAdapter, ASecondDefinitionOfAWindowIsRefusedAndTheFirstStays)
+{
+    EXPECT_THROW(rt.DefineWindow({&kMain, {{"link", Event::Clicked, [] {}}}}), std::logic_error);
+    rt.LoadWindow("Main", false, {});
+    QTest::mouseClick(rt.window("Main")->widget("link"), Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(QtAdapter, ClosingAWindowWithAClosedHandlerEndsTheLoopWithExitCodeZero)

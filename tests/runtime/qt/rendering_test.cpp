@@ -3,6 +3,7 @@
 
 // The program's own windows as the Qt runtime draws them: every glyph present, every text readable.
 
+#include "drawn_at.h"
 #include "rules/game_state.h"
 #include "runtime/qt/fonts.h"
 #include "runtime/qt/form_window.h"
@@ -18,10 +19,14 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QRawFont>
+#include <QTest>
 #include <QTextLayout>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace pelindra::qt {
 namespace {
@@ -181,10 +186,50 @@ TEST_F(Windows, StackTheMenusInstructionsPanelAboveTheBanner)
 {
     auto* menu = rt.window("MenuWindow");
     rt.SetProperty("MenuWindow", "分组框2", Property::Visible, std::int32_t{1});
-    EXPECT_EQ(menu->childAt(200, 100), menu->widget("透明标签2"));
+    EXPECT_EQ(drawnAt(menu, {200, 100}), menu->widget("透明标签2"));
     rt.SetProperty("MenuWindow", "分组框2", Property::Visible, std::int32_t{0});
-    EXPECT_EQ(menu->childAt(300, 140), menu->widget("透明标签1")) << "Studio on the banner";
-    EXPECT_EQ(menu->childAt(100, 100), menu->widget("图片框2"));
+    EXPECT_EQ(drawnAt(menu, {300, 140}), menu->widget("透明标签1")) << "Studio on the banner";
+    EXPECT_EQ(drawnAt(menu, {100, 100}), menu->widget("图片框2"));
+}
+
+TEST_F(Windows, LetAClickOnTheBestScoreReachTheTopEdgeOfTheFirstBox)
+{
+    auto* game = rt.window("GameWindow");
+    const QPoint topEdge(166, 213);
+    ASSERT_EQ(drawnAt(game, topEdge), game->widget("透明标签21")) << "the best score's label lies over it";
+    EXPECT_EQ(game->childAt(topEdge), game->widget("透明标签3"));
+}
+
+// The names of a window's controls that take the keyboard, in the order Tab walks them.
+std::vector<std::string> tabOrder(const FormWindow& window)
+{
+    std::vector<std::string> names;
+    for (const auto* w : window.focusOrder())
+        names.push_back(w->objectName().toStdString());
+    return names;
+}
+
+TEST_F(Windows, WalkTheKeyboardInReadingOrderAndStartItOnTheFirstActionWheneverThatShows)
+{
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(tabOrder(*rt.window("MenuWindow")),
+              (Names{"超级链接框4", "超级链接框1", "超级链接框3", "超级链接框2"}));
+    EXPECT_EQ(tabOrder(*rt.window("GameWindow")), (Names{"超级链接框2", "超级链接框1", "超级链接框3"}));
+    EXPECT_EQ(tabOrder(*rt.window("RecordWindow")), (Names{"超级链接框2", "按钮2"}));
+    for (const auto& [window, first] :
+         {std::pair{"MenuWindow", "超级链接框1"}, std::pair{"RecordWindow", "按钮2"},
+          std::pair{"AboutWindow", "超级链接框1"}})
+        EXPECT_EQ(rt.window(window)->focusWidget(), rt.window(window)->widget(first)) << window;
+
+    auto* game = rt.window("GameWindow");
+    game->show();
+    game->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(game));
+    EXPECT_EQ(QApplication::focusWidget(), game->widget("超级链接框1"));
+    rt.SetProperty("GameWindow", "超级链接框1", Property::Visible, std::int32_t{0});
+    EXPECT_EQ(QApplication::focusWidget(), game->widget("超级链接框3")) << "on to the next";
+    rt.SetProperty("GameWindow", "超级链接框1", Property::Visible, std::int32_t{1});
+    EXPECT_EQ(QApplication::focusWidget(), game->widget("超级链接框1")) << "and back when it shows again";
 }
 
 TEST_F(Windows, ShowTheHandPointerOverTheDigitsOnly)
