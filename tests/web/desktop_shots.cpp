@@ -27,13 +27,13 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    pelindra::qt::QtRuntime rt;
+    // data.dat goes beside the pictures, not beside this program.
+    pelindra::qt::QtRuntime rt{std::string(argv[1])};
     pelindra::GameState state;
     pelindra::defineWindows(rt, state);
 
     // As the page shows them: the menu at start, the game window idle before its first game, the
-    // record window of that score and time, the credits standing at the given top. The menu reads
-    // (or makes) the data file beside this program, as the game does.
+    // record window of that score and time, the credits standing at the given top.
     rt.LoadWindow("MenuWindow", false, {});
     state.bestScore = argv[2];
     state.bestTime = argv[3];

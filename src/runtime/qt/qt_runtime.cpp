@@ -33,7 +33,12 @@ constexpr std::string_view kApplication = "Pelindra";
 
 } // namespace
 
-QtRuntime::QtRuntime()
+QtRuntime::QtRuntime() : QtRuntime(paths::programDirectory(), paths::userDataDirectory(kApplication)) {}
+
+QtRuntime::QtRuntime(std::string dataDirectory) : QtRuntime(dataDirectory, dataDirectory + "/user") {}
+
+QtRuntime::QtRuntime(std::string programDirectory, std::string userDataDirectory)
+    : programDirectory_(std::move(programDirectory)), userDataDirectory_(std::move(userDataDirectory))
 {
     // The record window is at times the only window; closing it must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -215,12 +220,12 @@ PropertyValue QtRuntime::GetProperty(std::string_view window, std::string_view c
 
 std::string QtRuntime::GetProgramDirectory()
 {
-    return paths::programDirectory();
+    return programDirectory_;
 }
 
 std::string QtRuntime::GetUserDataDirectory()
 {
-    return paths::userDataDirectory(kApplication);
+    return userDataDirectory_;
 }
 
 bool QtRuntime::FileExists(std::string_view path)

@@ -25,6 +25,9 @@ class QtRuntime final : public Runtime
 {
 public:
     QtRuntime();
+    // Keeps data.dat, and the per-user data, in a directory of the caller's instead of beside the program:
+    // for tests and tools, which must leave the directory they run from alone.
+    explicit QtRuntime(std::string dataDirectory);
     ~QtRuntime() override;
 
     void DefineWindow(WindowDefinition definition) override;
@@ -79,6 +82,7 @@ public:
     QIcon icon(std::string_view asset);
 
 private:
+    QtRuntime(std::string programDirectory, std::string userDataDirectory);
     FormWindow* build(std::string_view window, bool dialog, QWidget* owner);
     // Runs action from the event loop, once the handler that is running has returned, on behalf of the
     // window given; never after the program has begun to end.
@@ -95,6 +99,8 @@ private:
     PictureLoader loader_;
     QHash<QString, QPixmap> pictures_;
     QHash<QString, QIcon> icons_;
+    std::string programDirectory_;
+    std::string userDataDirectory_;
     std::function<void()> cleanup_;
     RandomSource random_;
     int exitCode_ = 0;

@@ -8,6 +8,7 @@
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
+#include "temp_dir.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -64,7 +65,9 @@ protected:
         rt.window("GameWindow")->show();
     }
 
-    QtRuntime rt;
+    // Declared first: the menu reads or makes data.dat there, and the runtime must not outlive it.
+    fixtures::TempDir files;
+    QtRuntime rt{files.path().string()};
     GameState state;
 };
 

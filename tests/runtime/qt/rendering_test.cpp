@@ -14,6 +14,7 @@
 #include "screens/menu_window.h"
 #include "screens/program.h"
 #include "screens/record_window.h"
+#include "temp_dir.h"
 
 #include <QFile>
 #include <QFontInfo>
@@ -77,7 +78,9 @@ protected:
         rt.LoadWindow("MenuWindow", false, {});
     }
 
-    QtRuntime rt;
+    // Declared first: the menu reads or makes data.dat there, and the runtime must not outlive it.
+    fixtures::TempDir files;
+    QtRuntime rt{files.path().string()};
     GameState state;
 };
 
