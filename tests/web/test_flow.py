@@ -82,17 +82,19 @@ class Flow(page.SiteTest):
         b.driver.find_element("tag name", "body").send_keys(Keys.ESCAPE)
         b.wait(lambda: b.windows() == [MENU], "Escape to close the about window")
 
-    def test_links_take_tab_in_the_desktops_order_and_answer_enter_and_space(self):
+    def test_the_keyboard_starts_on_the_first_action_walks_in_reading_order_and_answers_enter_and_space(self):
         b = self.b
-        body = b.driver.find_element("tag name", "body")
-        body.send_keys(Keys.TAB)
         focused = lambda: b.js("return document.activeElement.dataset.control || ''")  # noqa: E731
-        self.assertEqual(focused(), "超级链接框3", "操作说明 comes first, as in the desktop's chain")
-        b.driver.switch_to.active_element.send_keys(Keys.ENTER)
+        key = lambda k: b.driver.switch_to.active_element.send_keys(k)  # noqa: E731
+        self.assertEqual(focused(), "超级链接框1", "开始游戏, as on the desktop")
+        key(Keys.TAB)
+        self.assertEqual(focused(), "超级链接框3", "操作说明 lies below it")
+        key(Keys.ENTER)
         self.assertTrue(b.shown(MENU, "分组框2"))
-        b.driver.switch_to.active_element.send_keys(Keys.SHIFT + Keys.TAB)
-        self.assertEqual(focused(), "超级链接框4")
-        b.driver.switch_to.active_element.send_keys(Keys.SPACE)
+        key(Keys.SHIFT + Keys.TAB)
+        key(Keys.SHIFT + Keys.TAB)
+        self.assertEqual(focused(), "超级链接框4", "我懂了！ of the panel stands above both")
+        key(Keys.SPACE)
         self.assertFalse(b.shown(MENU, "分组框2"))
         b.click(MENU, "超级链接框1")
         names = b.js("""return [...document.querySelectorAll('[data-window="GameWindow"] button.ctl')]
@@ -100,7 +102,8 @@ class Flow(page.SiteTest):
         digits = [n for n in names if n[0] in page.BOXES]
         self.assertEqual(len(digits), 9, "every digit box is a button")
         self.assertTrue(all(tab == -1 for _, tab, _ in digits), "digits answer the mouse only, as on the desktop")
-        self.assertIn(["超级链接框3", 1, "没有这个数字"], names, "a link is named by its text")
+        self.assertIn(["超级链接框3", 3, "没有这个数字"], names, "named by its text, and last from the top")
+        self.assertEqual(focused(), "超级链接框1", "立刻开始！Go takes the keyboard as the window shows")
 
     def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):
         b = self.browser(scale=2)

@@ -10,6 +10,7 @@ Module.pelindra = (() => {
   const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, ESCAPE = 3;
   let sink = 0;
   let ended = false;
+  let pendingFocus = null;
   const timers = new Map();
 
   function report(event, target) {
@@ -156,6 +157,12 @@ Module.pelindra = (() => {
 
     // The stage shows once the menu can be drawn whole: its faces loaded and its pictures decoded. A
     // font or picture that never comes holds it back for two seconds at most.
+    // A hidden stage takes no focus: what asks for it before the stage shows gets it as it does.
+    focus(element) {
+      if (document.getElementById("stage").hasAttribute("data-loading")) pendingFocus = element;
+      else element.focus();
+    },
+
     reveal() {
       performance.mark("pelindra:menu-built");
       const stage = document.getElementById("stage");
@@ -168,6 +175,8 @@ Module.pelindra = (() => {
         clearTimeout(fallback);
         stage.removeAttribute("data-loading");
         fit();
+        if (pendingFocus) pendingFocus.focus();
+        pendingFocus = null;
         performance.mark("pelindra:menu-shown");
       };
       fallback = setTimeout(show, 2000);

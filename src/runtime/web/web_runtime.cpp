@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <emscripten/bind.h>
+#include <stdexcept>
+#include <tuple>
 #include <utility>
 
 namespace pelindra::web {
@@ -54,6 +56,31 @@ void setHidden(val& element, bool hidden)
     element.set("hidden", hidden);
 }
 
+// Where a control stands in its window's client area, as (top, left).
+std::pair<int, int> placeOf(const layout::Window& form, const layout::Control& control)
+{
+    std::pair<int, int> at{0, 0};
+    for (const auto* c = &control; c != nullptr;
+         c = c->parent.empty() ? nullptr : layout::find(form, c->parent)) {
+        at.first += c->geometry.top;
+        at.second += c->geometry.left;
+    }
+    return at;
+}
+
+// 1 for the link that comes first from the top down and from left to right, and so on.
+int readingRank(const layout::Window& form, const layout::Control& control)
+{
+    const auto key = [&form](const layout::Control& c) { return std::tuple(placeOf(form, c), c.name); };
+    const auto mine = key(control);
+    int rank = 1;
+    for (const auto& other : form.controls)
+        if ((other.type == layout::ControlType::LinkBox || other.type == layout::ControlType::LinkText) &&
+            key(other) < mine)
+            ++rank;
+    return rank;
+}
+
 // The key a path is kept under: its last component, so every spelling of data.dat is the same item.
 std::string keyOf(std::string_view path)
 {
@@ -98,7 +125,6 @@ struct WebRuntime::Window
     bool visible = false;
     std::string title;
     Handler afterClose;
-    int tabOrder = 0;
     bool materialized = false;
 };
 
@@ -118,6 +144,9 @@ void WebRuntime::DefineWindow(WindowDefinition definition)
     if (definition.layout == nullptr)
         return;
     const std::string name(definition.layout->name);
+    // Windows hold on to their definition while they are open; one may not change under them.
+    if (definitions_.contains(name))
+        throw std::logic_error("the window " + name + " is defined already");
     definitions_[name] = std::move(definition);
 }
 
@@ -336,10 +365,11 @@ void WebRuntime::makeElement(Window& window, const layout::Control& control, std
     }
 
     if (state->clickable) {
-        // The digits answer the mouse only, as on the desktop; links take the keyboard's focus in the
-        // order they were made, which is the desktop's focus chain.
-        element.set("tabIndex",
-                    control.type == layout::ControlType::TransparentLabel ? -1 : ++window.tabOrder);
+        // The digits answer the mouse only, as on the desktop; links take the keyboard's focus in
+        // reading order, which is the desktop's focus chain.
+        element.set("tabIndex", control.type == layout::ControlType::TransparentLabel
+                                    ? -1
+                                    : readingRank(*window.definition->layout, control));
         bridge_.call<void>("clickable", element, state->handle);
     }
     if (control.handCursor)
@@ -374,6 +404,16 @@ void WebRuntime::show(Window& window, bool visible)
     if (visible)
         window.layer = nextLayer_++;
     restack();
+    if (visible)
+        focusFirstAction(window);
+}
+
+void WebRuntime::focusFirstAction(Window& window)
+{
+    // The keyboard starts where the desktop's does, so that Enter on a fresh window does what it says.
+    auto* first = find(window, window.definition->layout->firstAction);
+    if (first != nullptr && !first->element.isUndefined() && shown(window, *first) && !blocked(window))
+        bridge_.call<void>("focus", first->element);
 }
 
 void WebRuntime::restack()
@@ -527,6 +567,8 @@ void WebRuntime::SetProperty(std::string_view window, std::string_view control, 
         c->visible = integerOf(value) != 0;
         if (!c->element.isUndefined())
             setHidden(c->element, !c->visible);
+        if (c->visible && c->layout->name == w->definition->layout->firstAction && w->visible)
+            focusFirstAction(*w);
         break;
     case Property::Caption:
         setText(*c, textOf(value));

@@ -78,6 +78,7 @@ private:
     void materialize(Window& window);
     void makeElement(Window& window, const layout::Control& control, std::size_t index);
     void show(Window& window, bool visible);
+    void focusFirstAction(Window& window);
     void destroy(std::unique_ptr<Window> window);
     void userClose(Window& window);
     void restack();
