@@ -45,7 +45,7 @@ HEAVY_FAMILY = "Pelindra Sans SC Heavy"
 # whole. Add to this when a new one appears.
 RUNTIME_TEXT = "秒"
 
-APP_ID = "io.github.pelindra.Pelindra"
+APP_ID = "io.github.pelindra.pelindra"
 ICO_SIZES = (128, 64, 48, 32, 16)
 THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 ABOUT_ICO_BYTES = 6 + 16 + 40 + 256 * 4 + 32 * 32 + 32 * 4

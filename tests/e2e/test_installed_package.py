@@ -15,7 +15,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 
 BINARY = None
-APP_ID = "io.github.pelindra.Pelindra"
+APP_ID = "io.github.pelindra.pelindra"
 
 CONTENTS = [
     "./usr/bin/pelindra",
