@@ -2,14 +2,18 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Draws every picture and icon Pelindra embeds and cuts its font subsets.
 
-    /usr/bin/python3 assets/make-assets.py
+    /usr/bin/python3 assets/make-assets.py [--texts PROGRAM]
 
 Nothing here is copied from anywhere: the pictures are drawn from the
 descriptions below, and the only outside input is Debian's Noto Sans CJK.
-The output is deterministic, so re-running after a change to src/ only
-touches the font subsets when the set of characters really changed.
+The fonts keep the characters of the texts the program shows, which its
+texts program (tools/texts.cpp) prints from the window layouts; given no
+PROGRAM, the script builds it in build-assets/. The output is deterministic,
+so re-running after a change to src/ only touches the font subsets when the
+set of characters really changed.
 """
 
+import argparse
 import functools
 import math
 import random
@@ -25,7 +29,7 @@ from fontTools.ttLib import TTCollection, TTFont
 from PIL import Image, ImageDraw, ImageFont
 
 ASSETS = Path(__file__).resolve().parent
-SRC = ASSETS.parent / "src"
+TOP = ASSETS.parent
 FONT_DIR = ASSETS / "fonts"
 ICON_THEME_DIR = ASSETS / "icons" / "hicolor"
 
@@ -41,11 +45,7 @@ SUBSET_FAMILY = "Pelindra Sans SC"
 # the program can then ask for after them without first looking up whether they are installed.
 HEAVY_FAMILY = "Pelindra Sans SC Heavy"
 
-# Texts the program puts together at run time, so no literal carries them
-# whole. Add to this when a new one appears.
-RUNTIME_TEXT = "秒"
-
-APP_ID = "io.github.pelindra.Pelindra"
+APP_ID = "io.github.pelindra.pelindra"
 ICO_SIZES = (128, 64, 48, 32, 16)
 THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 ABOUT_ICO_BYTES = 6 + 16 + 40 + 256 * 4 + 32 * 32 + 32 * 4
@@ -670,191 +670,42 @@ def write_ico(path, entries):
     path.write_bytes(head + table + blobs)
 
 
-# ---------------------------------------------------------------- texts in src
+# ---------------------------------------------------------------- texts in
 
 
-ENCODING_PREFIXES = {"u8", "u", "U", "L"}
-RAW_PREFIXES = {"R", "u8R", "uR", "UR", "LR"}
-HEX_DIGITS = "0123456789abcdefABCDEF"
-SIMPLE_ESCAPES = {
-    "n": 10,
-    "t": 9,
-    "r": 13,
-    "a": 7,
-    "b": 8,
-    "f": 12,
-    "v": 11,
-    "\\": 92,
-    "'": 39,
-    '"': 34,
-    "?": 63,
-}
-
-
-def _quoted(source, i, narrow):
-    """Reads the literal whose opening quote is at i. Returns (text, end).
-
-    A narrow literal is a run of bytes, so \\x escapes are gathered as bytes
-    and the whole is read back as UTF-8; wide ones hold code points."""
-    quote, j, n = source[i], i + 1, len(source)
-    data = bytearray() if narrow else []
-
-    def put(code, raw_byte=False):
-        if narrow:
-            data.extend(bytes([code & 0xFF]) if raw_byte else chr(code).encode("utf-8", "surrogatepass"))
-        else:
-            data.append(code)
-
-    while j < n and source[j] != quote and source[j] != "\n":
-        ch = source[j]
-        if ch != "\\":
-            put(ord(ch))
-            j += 1
-            continue
-        nxt = source[j + 1] if j + 1 < n else ""
-        hex_run = j + 2
-        while hex_run < n and source[hex_run] in HEX_DIGITS:
-            hex_run += 1
-        if nxt in ("u", "U") and hex_run - j - 2 >= (4 if nxt == "u" else 8):
-            digits = 4 if nxt == "u" else 8
-            put(int(source[j + 2 : j + 2 + digits], 16))
-            j += 2 + digits
-        elif nxt == "x" and hex_run > j + 2:
-            put(int(source[j + 2 : hex_run], 16), raw_byte=True)
-            j = hex_run
-        elif nxt in "01234567" and nxt:
-            k = j + 1
-            while k < j + 4 and k < n and source[k] in "01234567":
-                k += 1
-            put(int(source[j + 1 : k], 8), raw_byte=True)
-            j = k
-        elif nxt == "\n":
-            j += 2
-        else:
-            put(SIMPLE_ESCAPES.get(nxt, ord(nxt) if nxt else 0))
-            j += 2
-    if narrow:
-        text = bytes(data).decode("utf-8", errors="ignore")
-    else:
-        text = "".join(chr(c) for c in data if 0 <= c <= 0x10FFFF and not 0xD800 <= c <= 0xDFFF)
-    return text, j + 1
-
-
-def _raw(source, i):
-    """Reads R"delim( ... )delim" with the opening quote at i."""
-    open_paren = source.index("(", i)
-    delim = source[i + 1 : open_paren]
-    close = source.index(")" + delim + '"', open_paren)
-    return source[open_paren + 1 : close], close + len(delim) + 2
-
-
-def literal_texts(source):
-    """Yields the text of each string (and character) literal in C++ code,
-    skipping comments, so words in comments never reach the font."""
-    i, n = 0, len(source)
-    at_line_start = True
-    while i < n:
-        ch = source[i]
-        if ch == "\n":
-            at_line_start = True
-            i += 1
-            continue
-        if ch in " \t\r\f\v":
-            i += 1
-            continue
-        line_start, at_line_start = at_line_start, False
-        if line_start and ch == "#":
-            # <header> names and #error text are not literals and may hold a stray quote.
-            directive = source[i + 1 : i + 40].lstrip().split(None, 1)
-            if directive and directive[0].split("<")[0] in ("include", "error", "warning"):
-                j = source.find("\n", i)
-                i = n if j < 0 else j
-                continue
-            i += 1
-            continue
-        if source.startswith("//", i):
-            j = source.find("\n", i)
-            while j > 0 and source[i:j].rstrip("\r").endswith("\\"):
-                j = source.find("\n", j + 1)
-            i = n if j < 0 else j
-            continue
-        if source.startswith("/*", i):
-            j = source.find("*/", i + 2)
-            i = n if j < 0 else j + 2
-            continue
-        if ch in "0123456789" or (ch == "." and source[i + 1 : i + 2].isdigit()):
-            # A whole number, so the ' of 1'000 is not taken for a quote.
-            j = i + 1
-            while j < n:
-                c = source[j]
-                if c in "eEpP" and source[j + 1 : j + 2] in ("+", "-"):
-                    j += 2
-                elif c.isalnum() or c in "_.":
-                    j += 1
-                elif c == "'" and (source[j + 1 : j + 2].isalnum() or source[j + 1 : j + 2] == "_"):
-                    j += 1
-                else:
-                    break
-            i = j
-            continue
-        prefix = ""
-        if ch.isalpha() or ch == "_":
-            j = i + 1
-            while j < n and (source[j].isalnum() or source[j] == "_"):
-                j += 1
-            word, nxt = source[i:j], source[j : j + 1]
-            if nxt == '"' and word in RAW_PREFIXES:
-                text, i = _raw(source, j)
-                yield text
-                continue
-            if nxt in ('"', "'") and word in ENCODING_PREFIXES:
-                prefix, i, ch = word, j, nxt
-            else:
-                i = j
-                continue
-        if ch in ('"', "'"):
-            text, i = _quoted(source, i, narrow=prefix in ("", "u8"))
-            yield text
-            continue
-        i += 1
-
-
-# Tricky spots for the literal scanner, with what it must find in them.
-_SCANNER_SAMPLE = r"""
-#include <it's.h>
-// 注释 "not a literal" \
-   still the comment: "no"
-/* "nor" this */ int n = 1'000'000 + 0x1'F;
-char q = '"'; auto a = "a//b"; auto b = "\"引\"号";
-auto r = R"xy(原)"始)xy"; auto w = u"宽"_x;
-auto e = u8"\u79d2" L"\x79d2" "\xE7\xA7\x92";
-"""
-_SCANNER_WANT = ['"', "a//b", '"引"号', '原)"始', "宽", "秒", "秒", "秒"]
+def texts_program():
+    """Builds the texts program in build-assets/, on its own: no Qt, no tests."""
+    build = TOP / "build-assets"
+    for command in (
+        ["cmake", "-S", str(TOP), "-B", str(build), "-DPELINDRA_GUI=OFF", "-DPELINDRA_TESTS=OFF"],
+        ["cmake", "--build", str(build), "--target", "pelindra_texts"],
+    ):
+        try:
+            subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+        except (OSError, subprocess.CalledProcessError) as error:
+            fail(f"could not build the texts program ({error}); scripts/deps build installs what it needs")
+    return build / "tools" / "pelindra_texts"
 
 
 def _drawn(ch):
     """False for controls and invisible format characters such as the byte
-    order mark a file writer puts in a literal: fonts have no glyph for them."""
+    order mark a file writer puts in a text: fonts have no glyph for them."""
     return unicodedata.category(ch) not in ("Cc", "Cf", "Cs", "Co", "Cn")
 
 
-def program_characters():
-    """Printable ASCII, every drawn non-ASCII character in a literal under
-    src/, and RUNTIME_TEXT."""
-    sample = list(literal_texts(_SCANNER_SAMPLE))
-    if sample != _SCANNER_WANT:
-        fail(f"the literal scanner is broken: found {sample}, wanted {_SCANNER_WANT}")
-    found = set()
-    files = sorted(p for pattern in ("*.cpp", "*.h") for p in SRC.rglob(pattern))
-    for path in files:
-        try:
-            source = path.read_text(encoding="utf-8-sig")
-        except UnicodeDecodeError as error:
-            fail(f"{path} is not UTF-8: {error}")
-        for text in literal_texts(source):
-            found.update(ch for ch in text if ord(ch) > 0x7F and _drawn(ch))
-    found.update(RUNTIME_TEXT)
-    return {chr(c) for c in range(0x20, 0x7F)} | found, files
+def program_characters(program):
+    """Printable ASCII and every drawn character of the texts the program
+    prints; with the number of texts it printed."""
+    try:
+        printed = subprocess.run([str(program)], check=True, capture_output=True).stdout
+    except (OSError, subprocess.CalledProcessError) as error:
+        fail(f"{program} failed: {error}")
+    try:
+        texts = printed.decode("utf-8").split("\n")[:-1]
+    except UnicodeDecodeError as error:
+        fail(f"{program} printed something that is not UTF-8: {error}")
+    found = {ch for text in texts for ch in text if ord(ch) > 0x7F and _drawn(ch)}
+    return {chr(c) for c in range(0x20, 0x7F)} | found, len(texts)
 
 
 # ---------------------------------------------------------------- font subsets
@@ -942,9 +793,10 @@ def font_readme():
 Debian's fonts-noto-cjk {debian} ({NOTO_REGULAR.name} and {NOTO_BOLD.name}, the
 face whose family is "{FAMILY}").
 
-They hold only printable ASCII, the characters that appear in string
-literals under src/, and a few characters of texts built at run time, so the
-program looks the same everywhere without carrying the whole font.
+They hold only printable ASCII and the characters of the texts the program
+shows, as its texts program (tools/texts.cpp) prints them from the window
+layouts, so the program looks the same everywhere without carrying the whole
+font.
 Hinting is dropped and only the default OpenType layout features are kept.
 The Regular cut is renamed "{SUBSET_FAMILY}" (PelindraSansSC-Regular.otf), and
 the program asks for it by that name: a system with the whole of Noto Sans CJK
@@ -1094,6 +946,9 @@ def check_fonts(characters, styles):
 
 
 def main():
+    parser = argparse.ArgumentParser(description="Draws Pelindra's pictures and icons and cuts its fonts.")
+    parser.add_argument("--texts", type=Path, help="the texts program (tools/texts.cpp), built if not given")
+    args = parser.parse_args()
     for need in (NOTO_REGULAR, NOTO_BOLD, NOTO_COPYRIGHT):
         if not need.exists():
             fail(f"{need} is missing; apt-get install fonts-noto-cjk")
@@ -1114,7 +969,7 @@ def main():
     check_icons(images)
     check_theme_icons()
 
-    characters, files = program_characters()
+    characters, texts = program_characters(args.texts or texts_program())
     FONT_DIR.mkdir(exist_ok=True)
     styles = (
         (NOTO_REGULAR, FONT_DIR / "PelindraSansSC-Regular.otf", SUBSET_FAMILY, "Regular"),
@@ -1128,7 +983,7 @@ def main():
 
     non_ascii = sorted(c for c in characters if ord(c) > 0x7F)
     print(f"banner.jpg: darkest zones peak at luminance {worst:.4f} (limit {DARK_LIMIT})")
-    print(f"scanned {len(files)} source files")
+    print(f"{texts} texts from the layouts and the game")
     print(f"characters: {len(characters)} (95 ASCII + {len(non_ascii)} others)")
     for _, out, _, _ in styles:
         print(f"{out.relative_to(ASSETS)}: {out.stat().st_size} bytes")

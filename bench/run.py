@@ -123,7 +123,7 @@ def spread(values, digits=1):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--build", default="build-release", help="the build directory")
+    parser.add_argument("--build", default="build-bench", help="the build directory")
     parser.add_argument("--runs", type=int, default=10)
     parser.add_argument("--startups", type=int, default=30,
                         help="start-ups of each program; they are cheap, and their spread is wide")

@@ -1,45 +1,45 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""The Debian package, installed on this machine the way a player installs it, and played by a player
-who may not write beside the installed program."""
+"""The Debian package, unpacked into a throwaway root, and played from there by a player who may not
+write beside the unpacked program. Nothing is installed on this machine."""
 
-import glob
 import os
+import stat
 import subprocess
 import sys
 import unittest
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "packaging"))
 
+import check_package  # noqa: E402
 import harness  # noqa: E402
 
 BINARY = None
-APP_ID = "io.github.pelindra.Pelindra"
+APP_ID = "io.github.pelindra.pelindra"
+PROGRAM = "usr/games/pelindra"
 
 CONTENTS = [
-    "./usr/bin/pelindra",
+    f"./{PROGRAM}",
     f"./usr/share/applications/{APP_ID}.desktop",
     f"./usr/share/metainfo/{APP_ID}.metainfo.xml",
+    "./usr/share/man/man6/pelindra.6.gz",
     "./usr/share/doc/pelindra/copyright",
+    "./usr/share/doc/pelindra/changelog.gz",
 ] + [f"./usr/share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png" for n in (16, 22, 24, 32, 48, 64, 128, 256)]
 
 
-def installed():
-    status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "pelindra"], capture_output=True, text=True)
-    return status.returncode == 0 and status.stdout.endswith(" installed")
-
-
-@unittest.skipUnless(os.geteuid() == 0, "installing a package needs root")
-class InstalledPackage(unittest.TestCase):
+@unittest.skipUnless(os.geteuid() == 0, "a root-owned program directory and a player as nobody need root")
+class UnpackedPackage(unittest.TestCase):
     def setUp(self):
-        if installed():
-            self.skipTest("pelindra is installed on this machine already; not touching it")
-        build = os.path.dirname(BINARY)
-        subprocess.run(["cpack", "-G", "DEB"], cwd=build, check=True, stdout=subprocess.DEVNULL)
-        self.package = max(glob.glob(os.path.join(build, "pelindra_*.deb")), key=os.path.getmtime)
+        self.workspace = harness.Workspace()
+        self.addCleanup(self.workspace.remove)
+        self.package = check_package.make_package(os.path.dirname(BINARY), self.workspace.directory("package"))
+        self.root = self.workspace.directory("root", 0o755)
+        subprocess.run(["dpkg-deb", "-x", self.package, self.root], check=True)
 
-    def test_installs_with_apt_and_keeps_the_record_in_the_players_data_directory(self):
+    def test_holds_its_files_and_keeps_the_record_in_the_players_data_directory(self):
         listing = subprocess.run(["dpkg-deb", "-c", self.package], check=True, capture_output=True,
                                  text=True).stdout
         files = {line.split()[-1] for line in listing.splitlines()}
@@ -48,26 +48,24 @@ class InstalledPackage(unittest.TestCase):
         recommends = subprocess.run(["dpkg-deb", "-f", self.package, "Recommends"], check=True,
                                     capture_output=True, text=True).stdout.split(",")
         self.assertIn("qt6-wayland", [name.strip() for name in recommends])
+        with open(os.path.join(self.root, f"usr/share/applications/{APP_ID}.desktop"), encoding="utf-8") as entry:
+            self.assertIn(f"Exec=/{PROGRAM}\n", entry.read())
 
-        self.addCleanup(subprocess.run, ["apt-get", "remove", "-y", "-qq", "pelindra"],
-                        stdout=subprocess.DEVNULL, env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
-        subprocess.run(["apt-get", "install", "-y", "-qq", "--no-install-recommends", self.package], check=True,
-                       stdout=subprocess.DEVNULL, env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
-        self.assertTrue(installed())
+        program = os.path.join(self.root, PROGRAM)
+        directory = os.stat(os.path.dirname(program))
+        # What makes the player fall back on the data directory: a program directory only root may write.
+        self.assertEqual((directory.st_uid, stat.S_IMODE(directory.st_mode)), (0, 0o755))
 
-        workspace = harness.Workspace()
-        self.addCleanup(workspace.remove)
-        player = harness.NobodyPlayer(workspace)
-
-        code, record, log = player.play("/usr/bin/pelindra", "record")
+        player = harness.NobodyPlayer(self.workspace)
+        code, record, log = player.play(program, "record")
         self.assertEqual(code, 0, f"the player failed:\n{log}")
         self.assertEqual((record["exit"], record["stderr"]), (0, ""))
-        self.assertFalse(os.path.exists("/usr/bin/data.dat"))
+        self.assertFalse(os.path.exists(os.path.join(os.path.dirname(program), "data.dat")))
         seconds = harness.seconds_of(record["time"])
         self.assertEqual(harness.read_settings(player.kept_record),
                          {"Mybest": {"Time": str(seconds), "Score": record["score"]}})
 
-        code, look, log = player.play("/usr/bin/pelindra", "look")
+        code, look, log = player.play(program, "look")
         self.assertEqual(code, 0, f"the player failed:\n{log}")
         self.assertEqual(look["before"], ["0", "0秒"])
         self.assertEqual(look["after"], [record["score"], f"{seconds}秒"])

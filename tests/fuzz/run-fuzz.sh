@@ -4,15 +4,39 @@
 #
 # Fuzzes the settings-file text and the number conversion with libFuzzer for a while.
 #   tests/fuzz/run-fuzz.sh [SECONDS]        (default 60)
-# Builds the fuzz target with clang-14 in build-fuzz/, runs it on a copy of the corpus so that the
-# committed corpus stays small, and prints how many inputs it executed. An input that breaks a rule is
-# kept in build-fuzz/findings/; add it to tests/fuzz/corpus/ once the fault is mended.
+# Builds the fuzz target in build-fuzz/ with the clang that is installed (or PELINDRA_FUZZ_CXX), runs it
+# on a copy of the corpus so that the committed corpus stays small, and prints how many inputs it
+# executed. An input that breaks a rule is kept in build-fuzz/findings/; add it to tests/fuzz/corpus/
+# once the fault is mended.
 set -eu
 seconds=${1:-60}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build="$top/build-fuzz"
 
-CC=clang-14 CXX=clang++-14 cmake -S "$top/tests/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The plain name first, which is Debian's default version; then the newest of the numbered ones.
+cxx=${PELINDRA_FUZZ_CXX:-}
+if [ -z "$cxx" ] && command -v clang++ >/dev/null; then
+    cxx=clang++
+fi
+if [ -z "$cxx" ]; then
+    newest=0
+    for path in /usr/bin/clang++-[0-9]*; do
+        version=${path##*-}
+        case "$version" in
+        *[!0-9]* | "") continue ;;
+        esac
+        if [ -x "$path" ] && [ "$version" -gt "$newest" ]; then
+            newest=$version
+            cxx=$path
+        fi
+    done
+fi
+if [ -z "$cxx" ]; then
+    echo "fuzz: no clang++ found; scripts/deps test installs one" >&2
+    exit 1
+fi
+echo "fuzz: building with $(command -v "$cxx")"
+CXX=$cxx cmake -S "$top/tests/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target profile_fuzzer >/dev/null
 
 work=$(mktemp -d)

@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "case_names.h"
 #include "runtime/conversions.h"
 
 #include <cstdint>
@@ -25,6 +26,7 @@ TEST(ToText, WritesPlainDecimalDigitsWithAMinusBeforeNegatives)
 
 struct IntegerCase
 {
+    std::string name;
     std::string text;
     std::int32_t expected;
 };
@@ -37,18 +39,24 @@ TEST_P(ToIntegerReads, AsDocumented)
     EXPECT_EQ(toInteger(GetParam().text), GetParam().expected) << "text: \"" << GetParam().text << "\"";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ToIntegerReads,
-                         testing::Values(IntegerCase{"", 0}, IntegerCase{"0", 0}, IntegerCase{"7", 7},
-                                         IntegerCase{"-5", -5}, IntegerCase{"+12", 12}, IntegerCase{"007", 7},
-                                         IntegerCase{" 7 ", 7}, IntegerCase{"\t 42", 42},
-                                         IntegerCase{"12abc", 12}, IntegerCase{"abc", 0}, IntegerCase{"-", 0},
-                                         IntegerCase{"+", 0}, IntegerCase{"--1", 0}, IntegerCase{"- 1", 0},
-                                         IntegerCase{"1 2", 1}, IntegerCase{"\n5", 0},
-                                         IntegerCase{"2147483647", kMax}, IntegerCase{"2147483648", kMax},
-                                         IntegerCase{"-2147483648", kMin}, IntegerCase{"-2147483649", kMin},
-                                         IntegerCase{"99999999999999999999", kMax},
-                                         IntegerCase{"-99999999999999999999999999999", kMin},
-                                         IntegerCase{std::string(5000, '9'), kMax}, IntegerCase{"１２", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ToIntegerReads,
+    testing::Values(IntegerCase{"Empty", "", 0}, IntegerCase{"Zero", "0", 0}, IntegerCase{"OneDigit", "7", 7},
+                    IntegerCase{"Negative", "-5", -5}, IntegerCase{"Plus", "+12", 12},
+                    IntegerCase{"LeadingZeros", "007", 7}, IntegerCase{"SpacesAround", " 7 ", 7},
+                    IntegerCase{"TabAndSpaceBefore", "\t 42", 42}, IntegerCase{"LettersAfter", "12abc", 12},
+                    IntegerCase{"LettersOnly", "abc", 0}, IntegerCase{"MinusAlone", "-", 0},
+                    IntegerCase{"PlusAlone", "+", 0}, IntegerCase{"TwoMinuses", "--1", 0},
+                    IntegerCase{"SpaceAfterMinus", "- 1", 0}, IntegerCase{"SpaceBetweenDigits", "1 2", 1},
+                    IntegerCase{"NewlineBefore", "\n5", 0}, IntegerCase{"Largest", "2147483647", kMax},
+                    IntegerCase{"OneAboveLargest", "2147483648", kMax},
+                    IntegerCase{"Smallest", "-2147483648", kMin},
+                    IntegerCase{"OneBelowSmallest", "-2147483649", kMin},
+                    IntegerCase{"TwentyNines", "99999999999999999999", kMax},
+                    IntegerCase{"TwentyNineNinesNegative", "-99999999999999999999999999999", kMin},
+                    IntegerCase{"FiveThousandNines", std::string(5000, '9'), kMax},
+                    IntegerCase{"FullwidthDigits", "１２", 0}),
+    fixtures::ByCaseName{});
 
 TEST(ToInteger, ReadsOnlyTheBytesOfItsViewAndStopsAtAnEmbeddedNul)
 {

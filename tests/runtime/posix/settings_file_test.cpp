@@ -267,7 +267,8 @@ TEST(SettingsFile, TwoCopiesUpdatingAtOnceTakeTurns)
     if (first == 0) {
         const auto result = update(path, [&](const ConfigSnapshot&) {
             const char byte = 1;
-            (void)::write(inside[1], &byte, 1);
+            if (::write(inside[1], &byte, 1) != 1)
+                std::_Exit(2);
             ::usleep(300 * 1000);
             return std::vector<ConfigItem>{{"Mybest", "Score", "2"}};
         });
