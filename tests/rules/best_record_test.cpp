@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "case_names.h"
 #include "game_fixture.h"
 #include "rules/best_record.h"
 
@@ -150,11 +151,6 @@ void PrintTo(const StoredCase& c, std::ostream* os)
     *os << '"' << c.score << "\" against " << c.points << " points";
 }
 
-std::string caseName(const ::testing::TestParamInfo<StoredCase>& info)
-{
-    return info.param.name;
-}
-
 class StoredScore : public BestRecord, public ::testing::WithParamInterface<StoredCase>
 {};
 
@@ -175,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Scores, StoredScore,
                                            StoredCase{"PaddedSevenAgainstSeven", " 7 ", 7, false},
                                            StoredCase{"PaddedSevenAgainstEight", " 7 ", 8, true},
                                            StoredCase{"DigitsThenLetterAgainstFour", "3x", 4, true}),
-                         caseName);
+                         fixtures::ByCaseName{});
 
 TEST_F(BestRecord, AnUnwritableProgramDirectoryKeepsTheRecordInTheUsersDataDirectory)
 {
@@ -264,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
         MeanwhileCase{"AHandEditThatLoweredIt", "[Mybest]\r\nScore=2\r\nTime=1\r\n",
                       "[Mybest]\r\nScore=3\r\nTime=4\r\n", "3", "4"},
         MeanwhileCase{"TheFileWasRemoved", std::nullopt, "[Mybest]\r\nScore=3\r\nTime=4\r\n", "3", "4"}),
-    [](const ::testing::TestParamInfo<MeanwhileCase>& info) { return info.param.name; });
+    fixtures::ByCaseName{});
 
 TEST_F(BestRecord, ASaveThatFailsBesideTheProgramGoesToTheUsersFileAndSaysSo)
 {
