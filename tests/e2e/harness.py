@@ -79,7 +79,13 @@ def test_main():
 def _run_in_own_session(argv):
     runtime = tempfile.mkdtemp(prefix="pelindra-e2e-session-")
     _directories.add(runtime)
-    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, **{SESSION_MARK: "1"})
+    # A home of its own too: the X servers, window managers and compositors the tests start keep
+    # caches there (Mesa's shader cache, for one), and the player's real home is none of their business.
+    home = os.path.join(runtime, "home")
+    os.mkdir(home, 0o700)
+    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=home, XDG_CACHE_HOME=os.path.join(home, "cache"),
+               XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_DATA_HOME=os.path.join(home, "data"),
+               **{SESSION_MARK: "1"})
     # The desktop the tests are started from stays out of it: given a DISPLAY, the accessibility
     # library would look for its bus on that display first.
     for name in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS"):
@@ -329,7 +335,8 @@ class Openbox:
 
     def start(self, timeout=STARTUP_TIMEOUT):
         env = {"DISPLAY": self.display, "PATH": "/usr/bin:/bin", "HOME": self._home,
-               "XDG_CONFIG_HOME": os.path.join(self._home, "config")}
+               "XDG_CONFIG_HOME": os.path.join(self._home, "config"),
+               "XDG_CACHE_HOME": os.path.join(self._home, "cache")}
         with open(self._log_path, "ab") as log:
             self._process = spawn(["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL,
                                   stdout=log, stderr=log)
@@ -371,7 +378,10 @@ class Weston:
         self._process = None
 
     def _env(self):
-        env = {"PATH": "/usr/bin:/bin", "HOME": self._home, "XDG_RUNTIME_DIR": self.runtime_dir}
+        # Mesa keeps its shader cache under XDG_CACHE_HOME, or else in the user's real home, whatever
+        # HOME says.
+        env = {"PATH": "/usr/bin:/bin", "HOME": self._home, "XDG_RUNTIME_DIR": self.runtime_dir,
+               "XDG_CACHE_HOME": os.path.join(self._home, "cache")}
         if self.x_display:
             env["DISPLAY"] = self.x_display
         return env
