@@ -62,22 +62,27 @@ Module.pelindra = (() => {
 
     // A control that answers the mouse, touch and the keyboard the way the desktop's do: a press and a
     // release inside it, or Enter or Space, not repeated while held.
-    clickable(element, handle) {
+    // Links show hover and press; digit labels look the same whatever the pointer does, and leave
+    // their class alone, so that a press costs no frame of its own ahead of the answer's.
+    clickable(element, handle, looks) {
       let pressed = false;
+      const mark = (name, on) => {
+        if (looks) element.classList.toggle(name, on);
+      };
       const release = () => {
         pressed = false;
-        element.classList.remove("pressed");
+        mark("pressed", false);
       };
-      element.addEventListener("pointerenter", () => element.classList.add("hover"));
+      element.addEventListener("pointerenter", () => mark("hover", true));
       element.addEventListener("pointerleave", () => {
-        element.classList.remove("hover");
+        mark("hover", false);
         release();
       });
       element.addEventListener("pointercancel", release);
       element.addEventListener("pointerdown", (e) => {
         if (e.button !== 0) return;
         pressed = true;
-        element.classList.add("pressed");
+        mark("pressed", true);
       });
       element.addEventListener("pointerup", (e) => {
         if (e.button !== 0 || !pressed) return;

@@ -370,7 +370,8 @@ void WebRuntime::makeElement(Window& window, const layout::Control& control, std
         element.set("tabIndex", control.type == layout::ControlType::TransparentLabel
                                     ? -1
                                     : readingRank(*window.definition->layout, control));
-        bridge_.call<void>("clickable", element, state->handle);
+        bridge_.call<void>("clickable", element, state->handle,
+                           control.type != layout::ControlType::TransparentLabel);
     }
     if (control.handCursor)
         element.call<void>("setAttribute", std::string("data-hand"), std::string("1"));
