@@ -16,6 +16,8 @@ import time
 
 from Xlib import X, display, protocol
 
+from figures import spread
+
 MENU_START = (50 + 32 + 248 + 48, 50 + 192 + 32 + 12)  # "开始游戏", in the menu's grouped box
 GAME_GO = (50 + 288 + 48, 50 + 144 + 12)  # "立刻开始！Go"
 
@@ -111,14 +113,6 @@ class Run:
         except subprocess.TimeoutExpired:
             self.process.kill()
             return self.process.wait()
-
-
-def spread(values, digits=1):
-    values = [v for v in values if v == v]
-    if not values:
-        return "n/a"
-    f = f"{{:.{digits}f}}"
-    return f"{f.format(statistics.median(values))} ({f.format(min(values))}–{f.format(max(values))})"
 
 
 def main():

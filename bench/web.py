@@ -19,6 +19,8 @@ sys.dont_write_bytecode = True
 import page  # noqa: E402
 from page import GAME, MENU, RECORD  # noqa: E402
 
+from figures import spread  # noqa: E402
+
 # Counts every timer and animation frame the page asks for, and every one that runs.
 COUNT_TIMERS = """
 window.__timers = { asked: 0, ran: 0 };
@@ -60,14 +62,6 @@ window.__watchClock = () => {
     .observe(clock, { childList: true, characterData: true, subtree: true });
 };
 """
-
-
-def spread(values, digits=1):
-    values = [v for v in values if v == v]
-    if not values:
-        return "n/a"
-    f = f"{{:.{digits}f}}"
-    return f"{f.format(statistics.median(values))} ({f.format(min(values))}–{f.format(max(values))})"
 
 
 def percentile(values, share):

@@ -260,26 +260,6 @@ void QtRuntime::ReportProblem(std::string_view line)
     std::fflush(stderr);
 }
 
-std::string QtRuntime::ToText(std::int32_t number)
-{
-    return toText(number);
-}
-
-std::int32_t QtRuntime::ToInteger(std::string_view text)
-{
-    return toInteger(text);
-}
-
-void QtRuntime::SeedRandom()
-{
-    random_.reseed();
-}
-
-std::int32_t QtRuntime::RandomInt(std::int32_t min, std::int32_t max)
-{
-    return random_.between(min, max);
-}
-
 QSize QtRuntime::onScreen(const layout::Control& control)
 {
     if (control.fit != layout::Fit::Scaled)

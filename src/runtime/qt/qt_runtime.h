@@ -6,8 +6,7 @@
 
 #include "picture_loader.h"
 #include "runtime/layout.h"
-#include "runtime/random_source.h"
-#include "runtime/runtime.h"
+#include "runtime/standard_runtime.h"
 
 #include <QHash>
 #include <QIcon>
@@ -21,7 +20,7 @@ namespace pelindra::qt {
 
 class FormWindow;
 
-class QtRuntime final : public Runtime
+class QtRuntime final : public StandardRuntime
 {
 public:
     QtRuntime();
@@ -48,10 +47,6 @@ public:
                                std::string_view item) override;
     UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) override;
     void ReportProblem(std::string_view line) override;
-    std::string ToText(std::int32_t number) override;
-    std::int32_t ToInteger(std::string_view text) override;
-    void SeedRandom() override;
-    std::int32_t RandomInt(std::int32_t min, std::int32_t max) override;
 
     int exitCode() const { return exitCode_; }
     bool exiting() const { return exiting_; }
@@ -102,7 +97,6 @@ private:
     std::string programDirectory_;
     std::string userDataDirectory_;
     std::function<void()> cleanup_;
-    RandomSource random_;
     int exitCode_ = 0;
     bool exiting_ = false;
 };

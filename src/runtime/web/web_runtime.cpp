@@ -766,26 +766,6 @@ void WebRuntime::ReportProblem(std::string_view line)
     bridge_.call<void>("warn", std::string(line));
 }
 
-std::string WebRuntime::ToText(std::int32_t number)
-{
-    return toText(number);
-}
-
-std::int32_t WebRuntime::ToInteger(std::string_view text)
-{
-    return toInteger(text);
-}
-
-void WebRuntime::SeedRandom()
-{
-    random_.reseed();
-}
-
-std::int32_t WebRuntime::RandomInt(std::int32_t min, std::int32_t max)
-{
-    return random_.between(min, max);
-}
-
 namespace {
 
 void receiveFromPage(std::uintptr_t runtime, std::int32_t event, std::int32_t target)

@@ -8,8 +8,7 @@
 // wait for the handler that is running (the code after a modal window) runs as that entry returns.
 
 #include "runtime/layout.h"
-#include "runtime/random_source.h"
-#include "runtime/runtime.h"
+#include "runtime/standard_runtime.h"
 
 #include <cstdint>
 #include <deque>
@@ -30,7 +29,7 @@ enum class PageEvent : std::int32_t
     Escape = 3,       // Escape, which closes the topmost modal window as on the desktop
 };
 
-class WebRuntime final : public Runtime
+class WebRuntime final : public StandardRuntime
 {
 public:
     // stage: the element the windows are placed on; bridge: the page's side (bridge.js).
@@ -55,10 +54,6 @@ public:
                                std::string_view item) override;
     UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) override;
     void ReportProblem(std::string_view line) override;
-    std::string ToText(std::int32_t number) override;
-    std::int32_t ToInteger(std::string_view text) override;
-    void SeedRandom() override;
-    std::int32_t RandomInt(std::int32_t min, std::int32_t max) override;
 
     // Everything the page reports goes through here; target is the handle the runtime gave out.
     void receive(PageEvent event, std::int32_t target);
@@ -108,7 +103,6 @@ private:
     std::map<std::int32_t, std::pair<std::string, std::string>> handles_; // handle -> window, control
     std::deque<Handler> posted_;
     std::function<void()> cleanup_;
-    RandomSource random_;
     std::int32_t nextHandle_ = 1;
     std::int32_t nextLayer_ = 1;
     int depth_ = 0;
