@@ -50,6 +50,14 @@ std::string textOf(const PropertyValue& value)
     return text ? *text : std::string{};
 }
 
+const Handler* WindowDefinition::handlerFor(std::string_view control, Event event) const
+{
+    for (const auto& binding : bindings)
+        if (binding.control == control && binding.event == event)
+            return &binding.handler;
+    return nullptr;
+}
+
 std::string ConfigSnapshot::item(std::string_view section, std::string_view name) const
 {
     return profile::read(contents, section, name).value_or(std::string{});

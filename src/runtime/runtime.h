@@ -55,6 +55,9 @@ struct WindowDefinition
 {
     const layout::Window* layout = nullptr;
     std::vector<Binding> bindings;
+
+    // The handler bound to the event, or nullptr; the first binding counts when there are several.
+    const Handler* handlerFor(std::string_view control, Event event) const;
 };
 
 // Whether a settings file may be used where it stands.

@@ -133,23 +133,20 @@ void HeadlessRuntime::build(std::string_view window)
 
 bool HeadlessRuntime::raise(std::string_view window, std::string_view control, Event event)
 {
-    const auto& def = definition(window);
-    for (const auto& binding : def.bindings) {
-        if (binding.control == control && binding.event == event) {
-            record(std::string(eventName(event)) + " " + join(window, control));
-            ++depth_;
-            try {
-                binding.handler();
-            } catch (...) {
-                --depth_;
-                throw;
-            }
-            --depth_;
-            settle();
-            return true;
-        }
+    const auto* handler = definition(window).handlerFor(control, event);
+    if (handler == nullptr)
+        return false;
+    record(std::string(eventName(event)) + " " + join(window, control));
+    ++depth_;
+    try {
+        (*handler)();
+    } catch (...) {
+        --depth_;
+        throw;
     }
-    return false;
+    --depth_;
+    settle();
+    return true;
 }
 
 void HeadlessRuntime::post(std::function<void()> action)

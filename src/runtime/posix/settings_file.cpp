@@ -255,7 +255,13 @@ bool lexists(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-} // namespace
+// Where reads and writes of path really go.
+struct Resolved
+{
+    std::string target; // path itself, or the file an allowed link leads to
+    bool refused = false;
+    std::string reason; // why a link was refused
+};
 
 Resolved resolve(const std::string& path)
 {
@@ -275,19 +281,51 @@ Resolved resolve(const std::string& path)
     return {resolved, false, {}};
 }
 
-bool exists(const std::string& path)
-{
-    struct stat st
-    {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
+// The whole file, or nothing when it is missing, refused, not a regular file, unreadable or too large.
 std::optional<std::string> readFile(const std::string& path)
 {
     const auto where = resolve(path);
     if (where.refused)
         return std::nullopt;
     return readTarget(where.target);
+}
+
+// Replaces the file at path with contents, keeping its owner, group and mode. Sets errno on failure.
+bool replaceFile(const std::string& path, std::string_view contents)
+{
+    const auto where = resolve(path);
+    if (where.refused) {
+        errno = EPERM;
+        return false;
+    }
+    const auto& target = where.target;
+    const auto dir = directoryOf(target);
+    struct stat old
+    {};
+    std::optional<Keep> keep;
+    if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        keep = Keep{static_cast<mode_t>(old.st_mode & 07777), old.st_uid, old.st_gid};
+    const auto staged = stage(dir, target, contents, keep);
+    if (!staged)
+        return false;
+    if (::rename(staged->c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(staged->c_str());
+        errno = error;
+        return false;
+    }
+    syncDirectory(dir);
+    sweepStale(dir, target);
+    return true;
+}
+
+} // namespace
+
+bool exists(const std::string& path)
+{
+    struct stat st
+    {};
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 FileCheck check(const std::string& path)
@@ -338,43 +376,6 @@ UpdateResult update(const std::string& path, const UpdateDecision& decide, std::
     if (!replaceFile(where.target, applyConfigItems(now.contents, items)))
         return {Outcome::Failed, describeErrno(errno)};
     return {Outcome::Written, {}};
-}
-
-bool writeItem(const std::string& path, std::string_view section, std::string_view item,
-               std::string_view value)
-{
-    const auto result = update(path, [&](const ConfigSnapshot&) {
-        return std::vector<ConfigItem>{{std::string(section), std::string(item), std::string(value)}};
-    });
-    return result.outcome == UpdateResult::Outcome::Written;
-}
-
-bool replaceFile(const std::string& path, std::string_view contents)
-{
-    const auto where = resolve(path);
-    if (where.refused) {
-        errno = EPERM;
-        return false;
-    }
-    const auto& target = where.target;
-    const auto dir = directoryOf(target);
-    struct stat old
-    {};
-    std::optional<Keep> keep;
-    if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        keep = Keep{static_cast<mode_t>(old.st_mode & 07777), old.st_uid, old.st_gid};
-    const auto staged = stage(dir, target, contents, keep);
-    if (!staged)
-        return false;
-    if (::rename(staged->c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(staged->c_str());
-        errno = error;
-        return false;
-    }
-    syncDirectory(dir);
-    sweepStale(dir, target);
-    return true;
 }
 
 } // namespace pelindra::settings

@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,20 +26,8 @@ constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
 // How long an update waits for another copy of the program to finish its own.
 constexpr std::chrono::milliseconds kLockWait{5000};
 
-// Where reads and writes of path really go.
-struct Resolved
-{
-    std::string target; // path itself, or the file an allowed link leads to
-    bool refused = false;
-    std::string reason; // why a link was refused
-};
-Resolved resolve(const std::string& path);
-
 // True for anything at the path, a directory included; false for a dangling link.
 bool exists(const std::string& path);
-
-// The whole file, or nothing when it is missing, refused, not a regular file, unreadable or too large.
-std::optional<std::string> readFile(const std::string& path);
 
 // Whether an update at path could go ahead now: the link rule allows it, the directory takes new files,
 // and what is at the path is either nothing or a regular file that can be read.
@@ -52,12 +39,5 @@ std::string readItem(const std::string& path, std::string_view section, std::str
 // items to write and writes them in one replacement. The lock goes with the call.
 UpdateResult update(const std::string& path, const UpdateDecision& decide,
                     std::chrono::milliseconds lockWait = kLockWait);
-
-// One item, unconditionally; false when nothing was written.
-bool writeItem(const std::string& path, std::string_view section, std::string_view item,
-               std::string_view value);
-
-// Replaces the file at path with contents, keeping its owner, group and mode. Sets errno on failure.
-bool replaceFile(const std::string& path, std::string_view contents);
 
 } // namespace pelindra::settings

@@ -98,7 +98,7 @@ QWidget* FormWindow::build(const layout::Control& control)
         w = new GroupBox(parent);
         break;
     case layout::ControlType::TransparentLabel:
-        if (hasBinding(control.name, Event::Clicked))
+        if (definition_.handlerFor(control.name, Event::Clicked) != nullptr)
             w = new Clickable(control, font, parent, click);
         else
             w = new TransparentLabel(control, font, parent);
@@ -139,39 +139,23 @@ QTimer* FormWindow::timer(std::string_view control) const
     return it == timers_.end() ? nullptr : it->second;
 }
 
-bool FormWindow::hasBinding(std::string_view control, Event event) const
-{
-    for (const auto& binding : definition_.bindings)
-        if (binding.control == control && binding.event == event)
-            return true;
-    return false;
-}
-
 bool FormWindow::dispatch(std::string_view control, Event event)
 {
     if (runtime_.exiting())
         return false;
-    for (const auto& binding : definition_.bindings) {
-        if (binding.control == control && binding.event == event) {
-            const QtRuntime::Acting acting(runtime_, this);
-            binding.handler();
-            return true;
-        }
-    }
-    return false;
+    const auto* handler = definition_.handlerFor(control, event);
+    if (handler == nullptr)
+        return false;
+    const QtRuntime::Acting acting(runtime_, this);
+    (*handler)();
+    return true;
 }
 
 void FormWindow::arrangeFocus()
 {
-    for (const auto& [name, w] : widgets_)
-        if (w->focusPolicy() & Qt::TabFocus)
+    for (const auto* control : layout::keyboardOrder(*definition_.layout))
+        if (auto* w = widget(control->name); w != nullptr && (w->focusPolicy() & Qt::TabFocus))
             focusOrder_.push_back(w);
-    // Reading order: from the top down, and from left to right along a line.
-    const auto place = [this](const QWidget* w) {
-        const auto at = w->mapTo(this, QPoint(0, 0));
-        return std::pair(at.y(), at.x());
-    };
-    std::ranges::stable_sort(focusOrder_, {}, place);
     for (std::size_t i = 1; i < focusOrder_.size(); ++i)
         QWidget::setTabOrder(focusOrder_[i - 1], focusOrder_[i]);
     firstAction_ = widget(definition_.layout->firstAction);

@@ -38,7 +38,6 @@ public:
 
     // Runs the handler bound to event on control; false when none is bound.
     bool dispatch(std::string_view control, Event event);
-    bool hasBinding(std::string_view control, Event event) const;
 
     // What waits for this modal window to close.
     Handler afterClose;

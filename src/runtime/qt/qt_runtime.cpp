@@ -247,8 +247,8 @@ UpdateResult QtRuntime::UpdateConfigItems(std::string_view file, const UpdateDec
 {
     // The per-user directory is made only when something is about to be kept in it.
     const auto dir = GetUserDataDirectory();
-    if (!dir.empty() && file.starts_with(dir) && file.size() > dir.size() && file[dir.size()] == '/' &&
-        file.find('/', dir.size() + 1) == std::string_view::npos)
+    if (const auto slash = file.rfind('/');
+        !dir.empty() && slash != std::string_view::npos && file.substr(0, slash) == dir)
         paths::makeDirectories(dir);
     return settings::update(fromView(file), decide);
 }

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <emscripten/bind.h>
 #include <stdexcept>
-#include <tuple>
 #include <utility>
 
 namespace pelindra::web {
@@ -56,29 +55,11 @@ void setHidden(val& element, bool hidden)
     element.set("hidden", hidden);
 }
 
-// Where a control stands in its window's client area, as (top, left).
-std::pair<int, int> placeOf(const layout::Window& form, const layout::Control& control)
+// 1 for the link the keyboard comes to first, and so on.
+int keyboardRank(const layout::Window& form, const layout::Control& control)
 {
-    std::pair<int, int> at{0, 0};
-    for (const auto* c = &control; c != nullptr;
-         c = c->parent.empty() ? nullptr : layout::find(form, c->parent)) {
-        at.first += c->geometry.top;
-        at.second += c->geometry.left;
-    }
-    return at;
-}
-
-// 1 for the link that comes first from the top down and from left to right, and so on.
-int readingRank(const layout::Window& form, const layout::Control& control)
-{
-    const auto key = [&form](const layout::Control& c) { return std::tuple(placeOf(form, c), c.name); };
-    const auto mine = key(control);
-    int rank = 1;
-    for (const auto& other : form.controls)
-        if ((other.type == layout::ControlType::LinkBox || other.type == layout::ControlType::LinkText) &&
-            key(other) < mine)
-            ++rank;
-    return rank;
+    const auto order = layout::keyboardOrder(form);
+    return static_cast<int>(std::find(order.begin(), order.end(), &control) - order.begin()) + 1;
 }
 
 // The key a path is kept under: its last component, so every spelling of data.dat is the same item.
@@ -86,12 +67,6 @@ std::string keyOf(std::string_view path)
 {
     const auto slash = path.find_last_of('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-bool isText(layout::ControlType type)
-{
-    return type == layout::ControlType::TransparentLabel || type == layout::ControlType::Label ||
-           type == layout::ControlType::LinkBox || type == layout::ControlType::LinkText;
 }
 
 } // namespace
@@ -233,11 +208,8 @@ WebRuntime::Window* WebRuntime::build(std::string_view name, bool modal)
         materialize(*w);
     stage_.call<void>("appendChild", element);
 
-    for (const auto& binding : def->second.bindings)
-        if (binding.control.empty() && binding.event == Event::Created) {
-            binding.handler();
-            break;
-        }
+    if (const auto* created = def->second.handlerFor({}, Event::Created))
+        (*created)();
     // Its own Created handler may have closed it again.
     return find(name) == w ? w : nullptr;
 }
@@ -252,14 +224,13 @@ void WebRuntime::addControl(Window& window, const layout::Control& control)
     state.colour = control.colour == layout::kNoColour ? layout::rgb(255, 255, 255) : control.colour;
     state.caption = std::string(control.text);
     state.lines = displayedText(state.caption).lines;
-    if (isText(control.type))
+    if (layout::hasProperty(control.type, Property::Caption))
         state.box = textBox(control);
     state.clickable =
         control.type == layout::ControlType::LinkBox || control.type == layout::ControlType::LinkText;
-    if (control.type == layout::ControlType::TransparentLabel)
-        for (const auto& binding : window.definition->bindings)
-            if (binding.control == control.name && binding.event == Event::Clicked)
-                state.clickable = true;
+    if (control.type == layout::ControlType::TransparentLabel &&
+        window.definition->handlerFor(control.name, Event::Clicked) != nullptr)
+        state.clickable = true;
     if (control.type == layout::ControlType::Timer || state.clickable) {
         state.handle = nextHandle_++;
         handles_[state.handle] = {std::string(form.name), std::string(control.name)};
@@ -334,7 +305,7 @@ void WebRuntime::makeElement(Window& window, const layout::Control& control, std
         element.call<void>("appendChild", picture);
     }
 
-    if (isText(control.type)) {
+    if (layout::hasProperty(control.type, Property::Caption)) {
         const auto& box = state->box;
         auto text = document_.call<val>("createElement", std::string("span"));
         text.set("className", std::string("text"));
@@ -369,7 +340,7 @@ void WebRuntime::makeElement(Window& window, const layout::Control& control, std
         // reading order, which is the desktop's focus chain.
         element.set("tabIndex", control.type == layout::ControlType::TransparentLabel
                                     ? -1
-                                    : readingRank(*window.definition->layout, control));
+                                    : keyboardRank(*window.definition->layout, control));
         bridge_.call<void>("clickable", element, state->handle,
                            control.type != layout::ControlType::TransparentLabel);
     }
@@ -533,13 +504,11 @@ void WebRuntime::CloseWindow(std::string_view window)
 
 void WebRuntime::userClose(Window& window)
 {
-    const std::string name(window.definition->layout->name);
-    for (const auto& binding : window.definition->bindings)
-        if (binding.control.empty() && binding.event == Event::Closed) {
-            binding.handler();
-            return;
-        }
-    CloseWindow(name);
+    if (const auto* closed = window.definition->handlerFor({}, Event::Closed)) {
+        (*closed)();
+        return;
+    }
+    CloseWindow(window.definition->layout->name);
 }
 
 void WebRuntime::SetProperty(std::string_view window, std::string_view control, Property property,
@@ -662,11 +631,8 @@ void WebRuntime::receive(PageEvent event, std::int32_t target)
             return;
         if (raised == Event::Clicked && (!shown(*w, *c) || blocked(*w)))
             return;
-        for (const auto& binding : w->definition->bindings)
-            if (binding.control == controlName && binding.event == raised) {
-                binding.handler();
-                break;
-            }
+        if (const auto* handler = w->definition->handlerFor(controlName, raised))
+            (*handler)();
     });
 }
 

@@ -10,6 +10,7 @@
 #include "runtime/posix/settings_file.h"
 #include "runtime/profile_text.h"
 #include "temp_dir.h"
+#include "write_item.h"
 
 #include <algorithm>
 #include <chrono>

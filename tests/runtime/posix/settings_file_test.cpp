@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime/posix/settings_file.h"
 #include "temp_dir.h"
+#include "write_item.h"
 
 #include <csignal>
 #include <filesystem>
