@@ -285,6 +285,16 @@ def wait_until(condition, timeout=STATE_TIMEOUT, what=None):
 # The X server
 
 
+def xdotool(display, *args):
+    """Real input events on the X server of that display."""
+    subprocess.run(["xdotool", *args], env={"DISPLAY": display, "PATH": "/usr/bin:/bin"}, check=True,
+                   timeout=STATE_TIMEOUT, stdin=subprocess.DEVNULL)
+
+
+def inside(point, rect):
+    return rect.x <= point[0] < rect.x + rect.width and rect.y <= point[1] < rect.y + rect.height
+
+
 class XServer:
     """A private Xvfb. It picks a free display itself (-displayfd), so parallel tests never collide."""
 
@@ -369,6 +379,9 @@ class Weston:
     """
 
     SOCKET = "pelindra-wayland"
+    # Its window on the X server, at +0+0 where no window manager places it, so X and weston share
+    # their coordinates.
+    WIDTH, HEIGHT = 1024, 768
 
     def __init__(self, workspace, runtime_dir, x_display=None):
         self.runtime_dir = runtime_dir
@@ -376,6 +389,7 @@ class Weston:
         self._home = workspace.directory("weston-home")
         self._log_path = os.path.join(workspace.root, "weston.log")
         self._process = None
+        self._pointer_pinned = False
 
     def _env(self):
         # Mesa keeps its shader cache under XDG_CACHE_HOME, or else in the user's real home, whatever
@@ -388,7 +402,7 @@ class Weston:
 
     def start(self, timeout=STARTUP_TIMEOUT):
         if self.x_display:
-            backend = ["--backend=x11-backend.so", "--width=1024", "--height=768"]
+            backend = ["--backend=x11-backend.so", f"--width={self.WIDTH}", f"--height={self.HEIGHT}"]
         else:
             backend = ["--backend=headless-backend.so"]
         with open(self._log_path, "ab") as log:
@@ -425,11 +439,51 @@ class Weston:
         return [View(match.group(1), rect)
                 for match, rect in self._views(self._scene_graph(), r"top-level window '([^']*)' of")]
 
-    def cursor(self):
-        """Where the pointer's picture stands, or None while it has none."""
-        for _, rect in self._views(self._scene_graph(), r"role wl_pointer-cursor,"):
-            return Rect(rect.x, rect.y, rect.width, rect.height)
+    def cursor(self, owner=None):
+        """Where the pointer's picture stands, or None while it has none (or none that owner, a process
+        id, has given it)."""
+        for match, rect in self._views(self._scene_graph(), r"role wl_pointer-cursor, PID (\d+),"):
+            if owner is None or int(match.group(1)) == owner:
+                return rect
         return None
+
+    # --- the pointer, nested in an X server -----------------------------------------------------------
+
+    def xdotool(self, *args):
+        xdotool(self.x_display, *args)
+
+    def point_at(self, spot, owner=None):
+        """Moves the pointer to spot; returns its picture once weston shows it there, and, given owner,
+        once the client of that process id has given it its own, which it does as the pointer enters."""
+        if not self._pointer_pinned:
+            self._pin_pointer()
+        self.xdotool("mousemove", str(spot[0]), str(spot[1]))
+        return self._wait_cursor_on(spot, owner)
+
+    def _pin_pointer(self):
+        """Makes weston's pointer stand where the X server's does, which it need not on its own.
+
+        The x11 backend moves weston's pointer by the motion between the X events it sees. Unless the
+        X server told it where the pointer was as its window appeared, which depends on timing, it
+        starts at 0, 0 and takes no motion from the first event, only a place to measure the next one
+        from: an offset that stays for good. Its pointer stops at the output's edges, though, so a
+        move from one corner to the opposite one ends there, offset or not. The X pointer goes to a
+        corner first, a move that may be lost, then across to the opposite corner and back. weston
+        takes the X server's events in order, so once it shows the pointer in that last corner,
+        every move after lands where it is sent.
+        """
+        far = (self.WIDTH - 1, self.HEIGHT - 1)
+        self.xdotool("mousemove", *map(str, far), "mousemove", "0", "0", "mousemove", *map(str, far))
+        self._wait_cursor_on(far)
+        self._pointer_pinned = True
+
+    def _wait_cursor_on(self, point, owner=None):
+        def there():
+            # The picture stands around the pointer's hot spot, so it covers the point the pointer is at.
+            cursor = self.cursor(owner)
+            return cursor if cursor is not None and inside(point, cursor) else None
+
+        return wait_until(there, what=lambda: f"weston's pointer at {point}: its picture at {self.cursor()}")
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -633,9 +687,7 @@ class Program:
     # --- input -------------------------------------------------------------------------------------
 
     def click_at(self, x, y):
-        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"],
-                       env={"DISPLAY": self.display, "PATH": "/usr/bin:/bin"},
-                       check=True, timeout=STATE_TIMEOUT, stdin=subprocess.DEVNULL)
+        xdotool(self.display, "mousemove", str(x), str(y), "click", "1")
 
     def click(self, control, window=None):
         """A real left click at the centre of the part of the control that its window shows."""
@@ -683,8 +735,7 @@ class Program:
 
     def key(self, name):
         """A real key press and release, to whichever window has the keyboard."""
-        subprocess.run(["xdotool", "key", name], env={"DISPLAY": self.display, "PATH": "/usr/bin:/bin"},
-                       check=True, timeout=STATE_TIMEOUT, stdin=subprocess.DEVNULL)
+        xdotool(self.display, "key", name)
 
     def press_named(self, title, name):
         window = self.window(title)

@@ -3,9 +3,7 @@
 """The program in the sessions players have: under a window manager on X, and on a Wayland compositor."""
 
 import os
-import subprocess
 import sys
-import time
 import unittest
 
 sys.dont_write_bytecode = True
@@ -125,7 +123,8 @@ class UnderOpenbox(harness.OnScreenTest):
         target, board = view.start_game()
         box = harness.box_rect(1)
         edge = (box.x + box.width // 2, box.y + 3)
-        self.assertTrue(inside(edge, harness.BEST_SCORE_LABEL), "the best score's label lies over that edge")
+        self.assertTrue(harness.inside(edge, harness.BEST_SCORE_LABEL),
+                        "the best score's label lies over that edge")
         origin = harness.extents(view.window())
         p.click_at(origin.x + edge[0], origin.y + edge[1])
         if board[0] == target:
@@ -237,55 +236,17 @@ class OnWayland(unittest.TestCase):
         banner = Rect(menu.x + left + 8, menu.y + top, 432, 184)
         spot = next((bx, by) for by in range(banner.y + 10, banner.y + banner.height - 10, 10)
                     for bx in range(banner.x + 10, banner.x + banner.width - 20, 10)
-                    if not inside((bx, by), about) and not inside((bx + STEP, by), about))
-        cursor = move_pointer(x.display, weston, spot)
-        xdotool(x.display, "click", "1", "mousemove_relative", str(STEP), "0")
+                    if not harness.inside((bx, by), about) and not harness.inside((bx + STEP, by), about))
+        cursor = weston.point_at(spot, p.process.pid)
+        weston.xdotool("click", "1", "mousemove_relative", str(STEP), "0")
         # weston takes the X server's input in order: once the pointer has moved on, the click was handled.
-        wait_until(lambda: weston.cursor() == Rect(cursor.x + STEP, cursor.y, cursor.width, cursor.height),
-                   what="the pointer to move on after the click")
+        moved_on = Rect(cursor.x + STEP, cursor.y, cursor.width, cursor.height)
+        wait_until(lambda: weston.cursor(p.process.pid) == moved_on, what="the pointer to move on after the click")
         self.assertEqual([view.title for view in weston.windows()], [ABOUT, MENU])
         self.assertEqual(p.windows(), sorted([ABOUT, MENU]))
 
 
 STEP = 5
-RESEND_SECONDS = 0.5
-
-
-def inside(point, rect):
-    return rect.x <= point[0] < rect.x + rect.width and rect.y <= point[1] < rect.y + rect.height
-
-
-def xdotool(display, *args):
-    subprocess.run(["xdotool", *args], env={"DISPLAY": display, "PATH": "/usr/bin:/bin"}, check=True,
-                           timeout=harness.STATE_TIMEOUT, stdin=subprocess.DEVNULL)
-
-
-def move_pointer(display, weston, spot):
-    """Moves the X server's pointer to spot and returns where weston then shows the pointer's picture.
-
-    A busy weston in a freshly started X server now and then misses the first move it is sent, so
-    the move is made again, by way of a point far off, for as long as the picture stays put.
-    """
-    away = (spot[0] + 200 if spot[0] < 200 else spot[0] - 200, spot[1])
-    moved = [0.0]
-
-    def move(*points):
-        for point in points:
-            xdotool(display, "mousemove", str(point[0]), str(point[1]))
-        moved[0] = time.monotonic()
-
-    def arrived():
-        cursor = weston.cursor()
-        # The picture stands up and to the left of the pointer, by its hot spot; the point far off
-        # puts it well outside this square, so a picture here shows the last move to spot.
-        if cursor is not None and 0 <= spot[0] - cursor.x < 64 and 0 <= spot[1] - cursor.y < 64:
-            return cursor
-        if time.monotonic() - moved[0] > RESEND_SECONDS:
-            move(away, spot)
-        return None
-
-    move(spot)
-    return wait_until(arrived, what=lambda: f"the pointer at {spot}: {weston.cursor()}")
 
 
 if __name__ == "__main__":
