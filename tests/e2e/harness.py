@@ -694,6 +694,9 @@ class Program:
         area = extents(control)
         if window is not None:
             area = clip(area, extents(window))
+            # The bus tells of a window once the program has asked for it to be shown; a click that
+            # reached the X server before the window was mapped would go to whatever lies beneath.
+            wait_until(lambda: self._x_window(window.name), what=f"the X window {window.name!r} mapped")
         if area.width <= 0 or area.height <= 0:
             raise AssertionError(f"{control.name!r} has nothing on the screen to click: {area}")
         self.click_at(area.x + area.width // 2, area.y + area.height // 2)
