@@ -900,10 +900,26 @@ class GameView:
         return clock
 
     def start_game(self):
+        asked = time.monotonic()
         self.click_link(START)
-        wait_until(lambda: not self.shows(START) and self.clock() == "0秒" and self.score() == "0",
-                   what="a new game to start")
+        wait_until(lambda: self.started_since(asked), what=lambda: f"a new game to start: {self._looks()}")
         return self.deal()
+
+    def started_since(self, asked):
+        """Whether a game asked for at asked (time.monotonic()) runs, its clock started afresh.
+
+        A look at the bus can take seconds on a loaded machine, so by the time the clock is read it may
+        have ticked: it need only be no further on than the time since then allows, give or take a
+        tick that came early.
+        """
+        return (not self.shows(START) and self.score() == "0"
+                and seconds_of(self.clock()) < time.monotonic() - asked + 1)
+
+    def _looks(self):
+        try:
+            return f"start link shown {self.shows(START)}, clock {self.clock()!r}, score {self.score()!r}"
+        except TRANSIENT_ERRORS as error:
+            return repr(error)
 
 
 class RecordView:
