@@ -762,16 +762,12 @@ class Screen:
         return bool(find_all(self.window(window), name=layout.text(window, control)))
 
     def click(self, window, control):
+        if (window, control) not in PLACES:
+            by_text = self.program.press_named if self.by_press else self.program.click_named
+            return by_text(layout.caption(window), layout.text(window, control))
         w = self.window(window)
-        if (window, control) in PLACES:
-            node = self._placed(w, window, [control])[0]
-        else:
-            text = layout.text(window, control)
-            node = wait_until(lambda: find(w, text, pyatspi.ROLE_PUSH_BUTTON), what=f"{text!r} in {w.name!r}")
-        if self.by_press:
-            press(node)
-        else:
-            self.program.click(node, w)
+        node = self._placed(w, window, [control])[0]
+        return press(node) if self.by_press else self.program.click(node, w)
 
     @staticmethod
     def wait(condition, what, timeout=STATE_TIMEOUT):

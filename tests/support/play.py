@@ -2,11 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The player of the end-to-end tests, the same on the desktop and in the browser.
 
-It sees the program through a screen that knows one runtime: the accessibility bus and X input on the
-desktop (harness.Screen), the DOM and the browser's input in a page (page.Browser). Windows and controls
-go by their layout names. A screen has windows(), window(window), texts(window, controls) read in one
-look, shown(window, control), click(window, control) as a player does, and wait(condition, what) with
-the screen's own patience.
+It sees the program through a screen: the accessibility bus and X input (harness.Screen), or the DOM and
+the browser's input (page.Browser). A screen names windows and controls by their layout names and has
+windows(), window(w), texts(w, controls) in one look, shown(w, c), click(w, c) and wait(condition, what).
 """
 
 import time
