@@ -35,20 +35,24 @@ def _read(path):
         return f.read()
 
 
+_DECLARATION = re.compile(rf"namespace\s+(?P<open>[\w:]+)\s*{{|(?P<close>}})|constexpr\s+std::[\w:<>, ]+?\s+"
+                          rf"(?P<name>k\w+)\s*=\s*(?:(?P<one>{_STRINGS})|{{(?P<many>[^}}]*)}});")
+
+
 def _names(source):
     """names.h as nested namespaces of its string constants and arrays of them."""
     scopes = []
-    for m in re.finditer(rf"namespace\s+(?P<open>[\w:]+)\s*{{|(?P<close>}})|constexpr\s+std::[\w:<>, ]+?\s+(?P<name>k\w+)"
-                         rf"\s*=\s*(?:(?P<one>{_STRINGS})|{{(?P<many>[^}}]*)}});", re.sub(r"//[^\n]*", "", source)):
+    for m in _DECLARATION.finditer(re.sub(r"//[^\n]*", "", source)):
         if m["open"]:
             scopes.append(types.SimpleNamespace())
             if len(scopes) > 1:
                 setattr(scopes[-2], m["open"], scopes[-1])
         elif m["close"]:
             root = scopes.pop()
+        elif m["one"] is not None:
+            setattr(scopes[-1], m["name"], _literal(m["one"]))
         else:
-            many = m["one"] is None and tuple(map(_literal, re.findall(_STRINGS, m["many"])))
-            setattr(scopes[-1], m["name"], many or _literal(m["one"]))
+            setattr(scopes[-1], m["name"], tuple(map(_literal, re.findall(_STRINGS, m["many"]))))
     return root
 
 
@@ -78,7 +82,8 @@ def _window(source):
         return {m[1]: value(m[2]) for m in re.finditer(rf"\.(\w+)\s*=\s*({_VALUE})", body)}
 
     window = Window(None, {}, {})
-    for control in map(fields, _blocks(source, r"\bControl\{")):
+    # Controls written out field by field; a helper's own Control{.name = name, ...} names none.
+    for control in filter(lambda c: c.get("name"), map(fields, _blocks(source, r"\bControl\{"))):
         for field, kept in (("text", window.texts), ("parent", window.parents)):
             if field in control:
                 kept[control["name"]] = control[field]
@@ -98,7 +103,13 @@ def sources():
 @functools.lru_cache(maxsize=None)
 def windows():
     """{layout name: Window} of every window."""
-    return dict(_window(_read(path)) for path in sources()[1:])
+    found = {}
+    for path in sources()[1:]:
+        try:
+            found.update([_window(_read(path))])
+        except (StopIteration, KeyError, AttributeError) as error:
+            raise LookupError(f"{path} is no window layout as this reader knows them ({error!r})") from None
+    return found
 
 
 def caption(window):
