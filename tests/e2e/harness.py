@@ -30,8 +30,7 @@ from Xlib import X
 from Xlib import display as xdisplay
 from Xlib import protocol
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 
 import layout  # noqa: E402
 import play  # noqa: E402
