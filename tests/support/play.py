@@ -90,10 +90,15 @@ class GameView:
     def start_game(self):
         """Starts a game and returns its first deal."""
         def started():
-            return not self.shows(game.kStartLink) and self.clock() == "0秒" and self.score() == "0"
+            # Counted from 0 since the click: on a loaded machine the first look may come after a tick.
+            clock = self.clock()
+            return (not self.shows(game.kStartLink) and self.score() == "0" and clock.endswith("秒")
+                    and int(clock[:-1]) <= time.monotonic() - clicked)
 
+        clicked = time.monotonic()
         self.screen.click(GAME, game.kStartLink)
-        self.screen.wait(started, "a new game to start")
+        self.screen.wait(started, lambda: f"a new game to start (start link, clock, score: "
+                                          f"{self.shows(game.kStartLink)}, {self.clock()}, {self.score()})")
         return self.deal()
 
     def answer_right(self):
