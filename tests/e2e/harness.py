@@ -36,8 +36,9 @@ import layout  # noqa: E402
 import play  # noqa: E402
 from layout import names  # noqa: E402
 
+from play import POLL_SECONDS, seconds_of  # noqa: E402,F401: for the tests
+
 game = names.game
-POLL_SECONDS = play.POLL_SECONDS
 # Long enough for a loaded two-core CI machine; a passing run never waits this long.
 STARTUP_TIMEOUT = 20.0
 STATE_TIMEOUT = 5.0
@@ -728,13 +729,6 @@ PLACES = {
     **{(names.kGameWindow, box): (box_rect(n), pyatspi.ROLE_PUSH_BUTTON)
        for n, box in enumerate(game.kBoxes, 1)},
 }
-
-
-def seconds_of(clock_text):
-    """The number in a clock text such as "12秒"."""
-    if not clock_text.endswith("秒"):
-        raise AssertionError(f"{clock_text!r} is no clock text")
-    return int(clock_text.removesuffix("秒"))
 
 
 class Screen:

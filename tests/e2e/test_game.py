@@ -50,7 +50,7 @@ class Playing(OnScreen):
         view = self.open_game(program)
         self.assert_idle_before_any_game(view)
         self.start_after_idle_answers(view)
-        score = self.play_every_kind_of_answer(view)
+        score = harness.play.every_kind_of_answer(view, self)
 
         clock_before = harness.seconds_of(view.lose())
         record = harness.RecordView(program)
@@ -101,40 +101,6 @@ class Playing(OnScreen):
         view.start_game()
         self.assertFalse(view.shows(game.kHitMark))
         self.assertFalse(view.shows(game.kHint))
-
-    def play_every_kind_of_answer(self, view):
-        """A right box, a wrong claim and a right claim, each checked as it happens; returns the score."""
-        score = 0
-        done = set()
-        while done != {"box", "wrong claim", "right claim"}:
-            self.assertLess(harness.seconds_of(view.clock()), 12, f"out of time with only {done} done")
-            target, board = view.deal()
-            if target not in board:
-                view.claim()
-                score += 1
-                wait_until(lambda: view.score() == str(score), what="a right claim to score")
-                done.add("right claim")
-            elif score > 0 and "wrong claim" not in done:
-                clicked = time.monotonic()
-                view.claim()
-                score -= 1
-                wait_until(lambda: view.score() == str(score), what="a wrong claim to cost a point")
-                self.assertTrue(view.shows(game.kHint))
-                self.assertEqual(view.deal(), (target, board), "a wrong claim keeps the deal")
-                wait_until(lambda: not view.shows(game.kHint), 4.0, "the hint to go")
-                self.assertGreater(time.monotonic() - clicked, 1.45, "the hint stays for 1.5 s")
-                done.add("wrong claim")
-            else:
-                clicked = time.monotonic()
-                view.click_box(board.index(target) + 1)
-                score += 1
-                wait_until(lambda: view.score() == str(score), what="a right box to score")
-                self.assertTrue(view.shows(game.kHitMark))
-                if "box" not in done:
-                    wait_until(lambda: not view.shows(game.kHitMark), 3.0, "the hit mark to go")
-                    self.assertGreater(time.monotonic() - clicked, 0.95, "the hit mark stays for 1 s")
-                done.add("box")
-        return score
 
     def test_a_game_left_alone_runs_out_at_15_seconds(self):
         program = self.run_program()

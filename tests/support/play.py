@@ -38,6 +38,13 @@ def wait_until(condition, timeout, what=None, transient=()):
         time.sleep(POLL_SECONDS)
 
 
+def seconds_of(clock_text):
+    """The number in a clock text such as "12秒"."""
+    if not clock_text.endswith("秒"):
+        raise AssertionError(f"{clock_text!r} is no clock text")
+    return int(clock_text.removesuffix("秒"))
+
+
 class GameView:
     """The game window as the player reads it and answers it."""
 
@@ -91,9 +98,8 @@ class GameView:
         """Starts a game and returns its first deal."""
         def started():
             # Counted from 0 since the click: on a loaded machine the first look may come after a tick.
-            clock = self.clock()
-            return (not self.shows(game.kStartLink) and self.score() == "0" and clock.endswith("秒")
-                    and int(clock[:-1]) <= time.monotonic() - clicked)
+            return (not self.shows(game.kStartLink) and self.score() == "0"
+                    and seconds_of(self.clock()) <= time.monotonic() - clicked)
 
         clicked = time.monotonic()
         self.screen.click(GAME, game.kStartLink)
@@ -147,6 +153,41 @@ class RecordView:
     def leave(self):
         self.screen.click(RECORD, record.kBackButton)
         self.screen.wait(lambda: RECORD not in self.screen.windows(), "the record window to go")
+
+
+def every_kind_of_answer(view, test):
+    """A right box, a wrong claim and a right claim in the game in play, each checked with test's
+    assertions as it happens; returns the score."""
+    screen, score, done = view.screen, int(view.score()), set()
+    while done != {"box", "wrong claim", "right claim"}:
+        test.assertLess(seconds_of(view.clock()), 12, f"out of time with only {done} done")
+        target, board = view.deal()
+        if target not in board:
+            view.claim()
+            score += 1
+            screen.wait(lambda: view.score() == str(score), "a right claim to score")
+            done.add("right claim")
+        elif score > 0 and "wrong claim" not in done:
+            clicked = time.monotonic()
+            view.claim()
+            score -= 1
+            screen.wait(lambda: view.score() == str(score), "a wrong claim to cost a point")
+            test.assertTrue(view.shows(game.kHint))
+            test.assertEqual(view.deal(), (target, board), "a wrong claim keeps the deal")
+            screen.wait(lambda: not view.shows(game.kHint), "the hint to go", 4.0)
+            test.assertGreater(time.monotonic() - clicked, 1.45, "the hint stays for 1.5 s")
+            done.add("wrong claim")
+        else:
+            clicked = time.monotonic()
+            view.click_box(board.index(target) + 1)
+            score += 1
+            screen.wait(lambda: view.score() == str(score), "a right box to score")
+            test.assertTrue(view.shows(game.kHitMark))
+            if "box" not in done:
+                screen.wait(lambda: not view.shows(game.kHitMark), "the hit mark to go", 3.0)
+                test.assertGreater(time.monotonic() - clicked, 0.95, "the hit mark stays for 1 s")
+            done.add("box")
+    return score
 
 
 def open_game(screen):
