@@ -30,7 +30,15 @@ from Xlib import X
 from Xlib import display as xdisplay
 from Xlib import protocol
 
-POLL_SECONDS = 0.02
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+
+import layout  # noqa: E402
+import play  # noqa: E402
+from layout import names  # noqa: E402
+
+from play import POLL_SECONDS, seconds_of  # noqa: E402,F401: for the tests
+
+game = names.game
 # Long enough for a loaded two-core CI machine; a passing run never waits this long.
 STARTUP_TIMEOUT = 20.0
 STATE_TIMEOUT = 5.0
@@ -39,10 +47,9 @@ TOOLS = ("Xvfb", "xdotool", "setpriv", "dbus-run-session")
 SESSION_MARK = "PELINDRA_E2E_SESSION"
 
 APP_NAMES = ("pelindra", "Pelindra")
-MENU = "Pelindra  鼠游板"
-GAME = "Pelindra"
-ABOUT = "关于"
-RECORD = "你破记录了！！！"
+# The titles the windows show, which is how the bus and the window system know them.
+MENU, GAME, RECORD, ABOUT = (layout.caption(w) for w in (names.kMenuWindow, names.kGameWindow,
+                                                          names.kRecordWindow, names.kAboutWindow))
 
 Rect = namedtuple("Rect", "x y width height")
 
@@ -182,6 +189,8 @@ def user_ids(user, group):
 
 
 NOBODY = ("nobody", "nogroup")
+PLAYER_SCRIPTS = tuple(os.path.join("tests", *path) for path in (
+    ("e2e", "player.py"), ("e2e", "harness.py"), ("support", "layout.py"), ("support", "play.py")))
 
 
 class NobodyPlayer:
@@ -194,10 +203,12 @@ class NobodyPlayer:
     def __init__(self, workspace):
         self.home = workspace.directory("home", 0o700, user_ids(*NOBODY))
         self.data_home = os.path.join(self.home, "data")
+        # The scripts and the sources they read the program's names from, laid out as in the tree.
         scripts = workspace.directory("scripts", 0o755)
-        for name in ("harness.py", "player.py"):
-            shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), name), scripts)
-        self.script = os.path.join(scripts, "player.py")
+        for path in [*PLAYER_SCRIPTS, *layout.sources()]:
+            os.makedirs(os.path.dirname(os.path.join(scripts, path)), exist_ok=True)
+            shutil.copy(os.path.join(layout.SOURCES, path), os.path.join(scripts, path))
+        self.script = os.path.join(scripts, PLAYER_SCRIPTS[0])
 
     @property
     def kept_record(self):
@@ -257,28 +268,9 @@ TRANSIENT_ERRORS = (GLib.Error, LookupError)
 
 
 def wait_until(condition, timeout=STATE_TIMEOUT, what=None):
-    """Polls condition() until it returns something true, and returns that.
-
-    A look that fails because a window is just coming or going counts as "not yet". On time-out the
-    failure names what was awaited (what may be a function, asked then) and the last value or error
-    seen, which is usually the whole story.
-    """
-    deadline = time.monotonic() + timeout
-    last = None
-    while True:
-        try:
-            value = condition()
-            last = value
-            if value:
-                return value
-        except TRANSIENT_ERRORS as error:
-            last = error
-        if time.monotonic() >= deadline:
-            if callable(what):
-                what = what()
-            name = what or getattr(condition, "__name__", "a condition")
-            raise AssertionError(f"waited {timeout:.1f} s for {name}; last seen: {last!r}")
-        time.sleep(POLL_SECONDS)
+    """The player's wait, where a look that fails because a window is just coming or going counts as
+    "not yet"."""
+    return play.wait_until(condition, timeout, what, TRANSIENT_ERRORS)
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -561,15 +553,6 @@ def press(accessible):
     raise LookupError(f"{accessible.name!r} has no Press action")
 
 
-def label_at(window, rect):
-    """The label standing at rect in the window's client area; for labels whose name is their value."""
-    origin = extents(window)
-    for node in find_all(window, role=pyatspi.ROLE_LABEL):
-        if relative(extents(node), origin) == rect:
-            return node
-    raise LookupError(f"no label at {rect} in {window.name!r}")
-
-
 # ---------------------------------------------------------------------------------------------------
 # The program
 
@@ -764,7 +747,7 @@ class Program:
 
 
 # ---------------------------------------------------------------------------------------------------
-# The game window as a player reads it
+# The desktop under the shared player
 
 # Where the nine digit labels stand in the game window's client area, boxes 1 to 9 in reading order.
 GRID_COLUMNS = (136, 192, 248)
@@ -778,12 +761,8 @@ BEST_TIME_LABEL = Rect(104, 148, 128, 32)
 BEST_SCORE_LABEL = Rect(104, 187, 112, 32)
 PROMPT_LABEL = Rect(256, 394, 120, 32)
 
-HIT_MARK = "中！"
-HINT = "这个数字就在框框里面！！别放弃哦"
-GAME_OVER = "游戏结束"
-START = "立刻开始！Go"
-NO_DIGIT = "没有这个数字"
-BACK = "返回"
+START, NO_DIGIT, BACK = (layout.text(names.kGameWindow, c) for c in (game.kStartLink, game.kNoDigitLink,
+                                                                    game.kBackLink))
 
 
 def box_rect(box):
@@ -792,158 +771,73 @@ def box_rect(box):
     return Rect(GRID_COLUMNS[column] + DIGIT_OFFSET[0], GRID_ROWS[row] + DIGIT_OFFSET[1], *DIGIT_SIZE)
 
 
-def is_digit(text):
-    return len(text) == 1 and text in "0123456789"
+# The controls the bus names by their changing texts, told apart by where they stand and what they are.
+PLACES = {
+    (names.kGameWindow, game.kClockLabel): (CLOCK_LABEL, pyatspi.ROLE_LABEL),
+    (names.kGameWindow, game.kScoreLabel): (SCORE_LABEL, pyatspi.ROLE_LABEL),
+    (names.kGameWindow, game.kBestTimeLabel): (BEST_TIME_LABEL, pyatspi.ROLE_LABEL),
+    (names.kGameWindow, game.kBestScoreLabel): (BEST_SCORE_LABEL, pyatspi.ROLE_LABEL),
+    (names.kGameWindow, game.kPromptLabel): (PROMPT_LABEL, pyatspi.ROLE_LABEL),
+    (names.kRecordWindow, names.record.kTimeLabel): (Rect(168, 89, 128, 32), pyatspi.ROLE_LABEL),
+    (names.kRecordWindow, names.record.kScoreLabel): (Rect(168, 128, 112, 32), pyatspi.ROLE_LABEL),
+    **{(names.kGameWindow, box): (box_rect(n), pyatspi.ROLE_PUSH_BUTTON)
+       for n, box in enumerate(game.kBoxes, 1)},
+}
 
 
-def seconds_of(clock_text):
-    """The number in a clock text such as "12秒"."""
-    if not clock_text.endswith("秒"):
-        raise AssertionError(f"{clock_text!r} is no clock text")
-    return int(clock_text.removesuffix("秒"))
+class Screen:
+    """The program's windows on the accessibility bus, played with real X input.
 
-
-class GameView:
-    """Reads the game window the way the player sees it.
-
-    The digit boxes and the value labels are named by their changing texts, so they are told apart by
-    where they stand in the window.
+    A control with a text of its own goes by that text; one whose text changes, by its place (PLACES).
+    by_press: through the bus' Press action instead, where no pointer is to be had.
     """
 
     def __init__(self, program, by_press=False):
-        """by_press: answer through the accessibility bus' Press action, where no pointer is to be had."""
         self.program = program
         self.by_press = by_press
 
-    def window(self):
-        return self.program.window(GAME)
+    def windows(self):
+        return sorted(layout.window_of(title) for title in self.program.windows())
 
-    def clock(self):
-        return label_at(self.window(), CLOCK_LABEL).name
+    def window(self, window):
+        return self.program.window(layout.caption(window))
 
-    def score(self):
-        return label_at(self.window(), SCORE_LABEL).name
+    def texts(self, window, controls):
+        return [node.name for node in self._placed(self.window(window), window, controls)]
 
-    def best(self):
-        window = self.window()
-        return label_at(window, BEST_SCORE_LABEL).name, label_at(window, BEST_TIME_LABEL).name
+    def shown(self, window, control):
+        return bool(find_all(self.window(window), name=layout.text(window, control)))
 
-    def target(self):
-        return label_at(self.window(), PROMPT_LABEL).name
+    def click(self, window, control):
+        if (window, control) not in PLACES:
+            by_text = self.program.press_named if self.by_press else self.program.click_named
+            return by_text(layout.caption(window), layout.text(window, control))
+        w = self.window(window)
+        node = self._placed(w, window, [control])[0]
+        return press(node) if self.by_press else self.program.click(node, w)
 
-    def boxes(self):
-        """The nine digit labels, boxes 1 to 9."""
-        window = self.window()
-        origin = extents(window)
-        by_place = {relative(extents(node), origin): node
-                    for node in find_all(window, role=pyatspi.ROLE_PUSH_BUTTON)}
-        missing = [box for box in range(1, 10) if box_rect(box) not in by_place]
+    @staticmethod
+    def wait(condition, what, timeout=STATE_TIMEOUT):
+        return wait_until(condition, timeout, what)
+
+    @staticmethod
+    def _placed(w, window, controls):
+        wanted = [PLACES[window, control] for control in controls]
+        origin = extents(w)
+        by_place = {(role, relative(extents(node), origin)): node
+                    for role in {role for _, role in wanted} for node in find_all(w, role=role)}
+        missing = [control for control, (rect, role) in zip(controls, wanted) if (role, rect) not in by_place]
         if missing:
-            raise LookupError(f"no digit label for boxes {missing}")
-        return [by_place[box_rect(box)] for box in range(1, 10)]
-
-    def board(self):
-        return [node.name for node in self.boxes()]
-
-    def shows(self, name):
-        return bool(find_all(self.window(), name=name))
-
-    def click_box(self, box):
-        if self.by_press:
-            press(self.boxes()[box - 1])
-            return
-        self.program.click(self.boxes()[box - 1], self.window())
-
-    def click_link(self, name):
-        window = self.window()
-        if self.by_press:
-            press(find(window, name, pyatspi.ROLE_PUSH_BUTTON))
-            return
-        self.program.click(find(window, name, pyatspi.ROLE_PUSH_BUTTON), window)
-
-    def deal(self):
-        """(target, board) of the deal in play, read until two looks agree.
-
-        A look takes a dozen calls on the bus; two equal looks in a row cannot straddle a new deal.
-        """
-        def settled():
-            first = (self.target(), self.board())
-            second = (self.target(), self.board())
-            if first != second or not is_digit(first[0]) or not all(is_digit(d) for d in first[1]):
-                return None
-            return first
-
-        return wait_until(settled, what="a whole deal on the board")
-
-    def answer_right(self):
-        """Gives the right answer to the deal on the board; returns that deal once it has scored."""
-        target, board = self.deal()
-        before = int(self.score())
-        if target in board:
-            self.click_box(board.index(target) + 1)
-        else:
-            self.click_link(NO_DIGIT)
-        wait_until(lambda: self.score() == str(before + 1), what=f"the score to rise from {before}")
-        return target, board
-
-    def lose(self):
-        """Clicks a box that does not hold the target. Returns the clock as it read just before."""
-        while True:
-            target, board = self.deal()
-            wrong = [box for box, digit in enumerate(board, 1) if digit != target]
-            if wrong:
-                break
-            # All nine boxes hold the target: no wrong box to click on this deal.
-            self.answer_right()
-        clock = self.clock()
-        self.click_box(wrong[0])
-        return clock
-
-    def start_game(self):
-        asked = time.monotonic()
-        self.click_link(START)
-        wait_until(lambda: self.started_since(asked), what=lambda: f"a new game to start: {self._looks()}")
-        return self.deal()
-
-    def started_since(self, asked):
-        """Whether a game asked for at asked (time.monotonic()) runs, its clock started afresh.
-
-        A look at the bus can take seconds on a loaded machine, so by the time the clock is read it may
-        have ticked: it need only be no further on than the time since then allows, give or take a
-        tick that came early.
-        """
-        return (not self.shows(START) and self.score() == "0"
-                and seconds_of(self.clock()) < time.monotonic() - asked + 1)
-
-    def _looks(self):
-        try:
-            return f"start link shown {self.shows(START)}, clock {self.clock()!r}, score {self.score()!r}"
-        except TRANSIENT_ERRORS as error:
-            return repr(error)
+            raise LookupError(f"nothing on the bus where {missing} stand in {w.name!r}")
+        return [by_place[role, rect] for rect, role in wanted]
 
 
-class RecordView:
-    """The record window's two values, told apart by where they stand."""
+def GameView(program, by_press=False):  # noqa: N802: it stands for the class it makes
+    return play.GameView(Screen(program, by_press))
 
-    TIME = Rect(168, 89, 128, 32)
-    SCORE = Rect(168, 128, 112, 32)
 
-    def __init__(self, program, by_press=False):
-        self.program = program
-        self.by_press = by_press
-
-    def time(self):
-        return label_at(self.program.window(RECORD), self.TIME).name
-
-    def score(self):
-        return label_at(self.program.window(RECORD), self.SCORE).name
-
-    def leave(self):
-        if self.by_press:
-            self.program.press_named(RECORD, BACK)
-        else:
-            self.program.click_named(RECORD, BACK)
-        self.program.wait_window_gone(RECORD)
+def RecordView(program, by_press=False):  # noqa: N802
+    return play.RecordView(Screen(program, by_press))
 
 
 # ---------------------------------------------------------------------------------------------------

@@ -18,25 +18,16 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
-from harness import GAME, MENU, RECORD, wait_until  # noqa: E402
+from harness import GAME, MENU, play  # noqa: E402
 
 
-def play_to_a_record(program):
-    view = harness.GameView(program)
+def play_to_a_record(view):
     view.start_game()
-    for _ in range(3):
-        view.answer_right()
-    view.lose()
-    record = harness.RecordView(program)
-    program.window(RECORD)
-    seen = {"score": record.score(), "time": record.time()}
-    record.leave()
-    wait_until(lambda: program.windows() == [GAME], what="the game window back")
-    return seen
+    score, time = play.play_to_a_record(view, 3)
+    return {"score": score, "time": time}
 
 
-def look_at_the_best(program):
-    view = harness.GameView(program)
+def look_at_the_best(view):
     before = view.best()
     view.start_game()
     return {"before": before, "after": view.best()}
@@ -58,9 +49,8 @@ def main():
                                   data_home=args.data_home)
         program.start()
         program.window(MENU, harness.STARTUP_TIMEOUT)
-        program.click_named(MENU, "开始游戏")
-        program.window(GAME)
-        seen = play_to_a_record(program) if args.what == "record" else look_at_the_best(program)
+        view = play.open_game(harness.Screen(program))
+        seen = play_to_a_record(view) if args.what == "record" else look_at_the_best(view)
         program.close_window(GAME)
         seen["exit"] = program.wait_exit()
         seen["stderr"] = program.stderr()

@@ -28,8 +28,7 @@ ADD, REMOVE = 1, 0
 def play_to_a_record(view):
     """One point, then a wrong box: more than the stored best of 0."""
     view.start_game()
-    view.answer_right()
-    view.lose()
+    view.play(1)
 
 
 class UnderOpenbox(harness.OnScreenTest):
@@ -131,7 +130,7 @@ class UnderOpenbox(harness.OnScreenTest):
         if board[0] == target:
             wait_until(lambda: view.score() == "1", what="the point for box 1")
         else:
-            wait_until(lambda: view.shows(harness.GAME_OVER), what="the game lost on box 1")
+            wait_until(lambda: view.shows(harness.game.kGameOverNotice), what="the game lost on box 1")
 
     def test_a_press_on_the_menu_beneath_the_about_window_does_nothing(self):
         p = self.program

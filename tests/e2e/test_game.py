@@ -11,7 +11,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
-from harness import GAME, MENU, RECORD, wait_until  # noqa: E402
+from harness import GAME, MENU, RECORD, game, wait_until  # noqa: E402
 
 BINARY = None
 
@@ -31,9 +31,7 @@ class OnScreen(harness.OnScreenTest):
         return program
 
     def open_game(self, program):
-        program.click_named(MENU, "开始游戏")
-        wait_until(lambda: program.windows() == [GAME], what="the game window in place of the menu")
-        return harness.GameView(program)
+        return harness.play.open_game(harness.Screen(program))
 
     def end_program(self, program):
         program.close_window(GAME)
@@ -52,7 +50,7 @@ class Playing(OnScreen):
         view = self.open_game(program)
         self.assert_idle_before_any_game(view)
         self.start_after_idle_answers(view)
-        score = self.play_every_kind_of_answer(view)
+        score = harness.play.every_kind_of_answer(view, self)
 
         clock_before = harness.seconds_of(view.lose())
         record = harness.RecordView(program)
@@ -69,10 +67,10 @@ class Playing(OnScreen):
         wait_until(lambda: program.windows() == [GAME], what="the game window back")
         wait_until(lambda: harness.read_settings(data) == record_file(score, seconds),
                    what=f"data.dat to hold {score} and {seconds}")
-        self.assertTrue(view.shows(harness.GAME_OVER))
+        self.assertTrue(view.shows(game.kGameOverNotice))
         self.assertEqual(view.board(), [""] * 9)
         self.assertEqual(view.target(), "0")
-        self.assertTrue(view.shows(harness.START))
+        self.assertTrue(view.shows(game.kStartLink))
         self.assertEqual((view.clock(), view.score()), (f"{seconds}秒", str(score)))
         self.assertEqual(view.best(), (str(score), f"{seconds}秒"))
         self.end_program(program)
@@ -91,7 +89,7 @@ class Playing(OnScreen):
         self.assertEqual(view.best(), ("0", "0秒"))
         self.assertEqual((view.clock(), view.score(), view.target()), ("0秒", "0", "0 "))
         self.assertEqual(view.board(), [""] * 9)
-        for message in (harness.HIT_MARK, harness.HINT, harness.GAME_OVER):
+        for message in (game.kHitMark, game.kHint, game.kGameOverNotice):
             self.assertFalse(view.shows(message), message)
 
     def start_after_idle_answers(self, view):
@@ -99,44 +97,10 @@ class Playing(OnScreen):
         # the empty target and show the hit mark, and a claim would be wrong and show the hint; the
         # start that follows them in the event queue hides neither.
         view.click_box(5)
-        view.click_link(harness.NO_DIGIT)
+        view.claim()
         view.start_game()
-        self.assertFalse(view.shows(harness.HIT_MARK))
-        self.assertFalse(view.shows(harness.HINT))
-
-    def play_every_kind_of_answer(self, view):
-        """A right box, a wrong claim and a right claim, each checked as it happens; returns the score."""
-        score = 0
-        done = set()
-        while done != {"box", "wrong claim", "right claim"}:
-            self.assertLess(harness.seconds_of(view.clock()), 12, f"out of time with only {done} done")
-            target, board = view.deal()
-            if target not in board:
-                view.click_link(harness.NO_DIGIT)
-                score += 1
-                wait_until(lambda: view.score() == str(score), what="a right claim to score")
-                done.add("right claim")
-            elif score > 0 and "wrong claim" not in done:
-                clicked = time.monotonic()
-                view.click_link(harness.NO_DIGIT)
-                score -= 1
-                wait_until(lambda: view.score() == str(score), what="a wrong claim to cost a point")
-                self.assertTrue(view.shows(harness.HINT))
-                self.assertEqual(view.deal(), (target, board), "a wrong claim keeps the deal")
-                wait_until(lambda: not view.shows(harness.HINT), 4.0, "the hint to go")
-                self.assertGreater(time.monotonic() - clicked, 1.45, "the hint stays for 1.5 s")
-                done.add("wrong claim")
-            else:
-                clicked = time.monotonic()
-                view.click_box(board.index(target) + 1)
-                score += 1
-                wait_until(lambda: view.score() == str(score), what="a right box to score")
-                self.assertTrue(view.shows(harness.HIT_MARK))
-                if "box" not in done:
-                    wait_until(lambda: not view.shows(harness.HIT_MARK), 3.0, "the hit mark to go")
-                    self.assertGreater(time.monotonic() - clicked, 0.95, "the hit mark stays for 1 s")
-                done.add("box")
-        return score
+        self.assertFalse(view.shows(game.kHitMark))
+        self.assertFalse(view.shows(game.kHint))
 
     def test_a_game_left_alone_runs_out_at_15_seconds(self):
         program = self.run_program()
@@ -161,7 +125,7 @@ class Playing(OnScreen):
                     seen.append(text)
                 if colour == "red":
                     red_at.add(harness.seconds_of(text))
-            return view.shows(harness.GAME_OVER)
+            return view.shows(game.kGameOverNotice)
 
         wait_until(over, 25.0, "the game to run out")
         took = time.monotonic() - started
@@ -177,7 +141,7 @@ class Playing(OnScreen):
 
         self.assertEqual(view.board(), [""] * 9)
         self.assertEqual(view.target(), "0")
-        self.assertTrue(view.shows(harness.START))
+        self.assertTrue(view.shows(game.kStartLink))
         # Nothing scored is no record: no record window, nothing written.
         self.assertEqual(program.windows(), [GAME])
         self.assertEqual(harness.read_bytes(program.data_file), stored)

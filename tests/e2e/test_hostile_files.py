@@ -14,7 +14,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
-from harness import GAME, MENU, RECORD, wait_until  # noqa: E402
+from harness import GAME, MENU, game, play, wait_until  # noqa: E402
 
 BINARY = None
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -177,9 +177,7 @@ class HostileFiles(unittest.TestCase):
         program.start()
         try:
             program.window(MENU, harness.STARTUP_TIMEOUT)
-            program.click_named(MENU, "开始游戏")
-            wait_until(lambda: program.windows() == [GAME], what="the game window")
-            view = harness.GameView(program)
+            view = play.open_game(harness.Screen(program))
             self.assertEqual(view.best(), ("0", "0秒"), "the stored record shows only from the first game")
             view.start_game()
             if case.best is not None:
@@ -203,20 +201,14 @@ class HostileFiles(unittest.TestCase):
             program.stop()
 
     def play(self, program, view, points, expect_record):
-        for _ in range(points):
-            view.answer_right()
-        view.lose()
         if not expect_record:
-            wait_until(lambda: view.shows(harness.GAME_OVER), what="the game over")
+            view.play(points)
+            wait_until(lambda: view.shows(game.kGameOverNotice), what="the game over")
             self.assertEqual(program.windows(), [GAME], "no record window")
             return None, None
-        program.window(RECORD)
-        record = harness.RecordView(program)
-        score, seconds = int(record.score()), harness.seconds_of(record.time())
-        self.assertEqual(score, points)
-        record.leave()
-        wait_until(lambda: program.windows() == [GAME], what="the game window back")
-        return score, seconds
+        score, time = play.play_to_a_record(view, points)
+        self.assertEqual(int(score), points)
+        return int(score), harness.seconds_of(time)
 
 
 class UnreadableFile(unittest.TestCase):

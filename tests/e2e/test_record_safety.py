@@ -13,7 +13,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
-from harness import GAME, MENU, RECORD, wait_until  # noqa: E402
+from harness import GAME, MENU, play, wait_until  # noqa: E402
 
 BINARY = None
 
@@ -52,23 +52,14 @@ class RecordSafety(harness.OnScreenTest):
         self.addCleanup(program.stop)
         program.start()
         program.window(MENU, harness.STARTUP_TIMEOUT)
-        program.click_named(MENU, "开始游戏")
-        wait_until(lambda: GAME in program.windows(), what="the game window")
-        return program, harness.GameView(program)
+        return program, play.open_game(harness.Screen(program))
 
     def play_to_a_record(self, program, view, points):
         """One game of points right answers, lost on a wrong box; returns (score, seconds) it showed."""
         view.start_game()
-        for _ in range(points):
-            view.answer_right()
-        view.lose()
-        program.window(RECORD)
-        record = harness.RecordView(program)
-        shown = int(record.score()), harness.seconds_of(record.time())
-        self.assertEqual(shown[0], points, "the record window celebrates the game")
-        record.leave()
-        wait_until(lambda: program.windows() == [GAME], what="the game window back")
-        return shown
+        score, time = play.play_to_a_record(view, points)
+        self.assertEqual(int(score), points, "the record window celebrates the game")
+        return int(score), harness.seconds_of(time)
 
     def end(self, program):
         program.close_window(GAME)

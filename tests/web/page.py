@@ -12,9 +12,9 @@ import http.server
 import os
 import shutil
 import socketserver
+import sys
 import tempfile
 import threading
-import time
 import unittest
 
 from selenium import webdriver
@@ -23,9 +23,16 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
 
-MENU, GAME, RECORD, ABOUT = "MenuWindow", "GameWindow", "RecordWindow", "AboutWindow"
-BOXES = ["透明标签3", "透明标签4", "透明标签5", "透明标签7", "透明标签8", "透明标签6", "透明标签9",
-         "透明标签10", "透明标签11"]  # boxes 1 to 9 in reading order
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+
+# The program's names and the shared player, for the tests too.
+import layout  # noqa: E402,F401
+import play  # noqa: E402
+from layout import names  # noqa: E402
+from play import GameView  # noqa: E402,F401
+
+MENU, GAME, RECORD, ABOUT = names.kMenuWindow, names.kGameWindow, names.kRecordWindow, names.kAboutWindow
+game, record = names.game, names.record
 
 # Long enough for a loaded two-core machine; a passing run never waits this long.
 TIMEOUT = 20.0
@@ -74,6 +81,8 @@ class Server:
 
 
 class Browser:
+    """A page in Chromium, and the shared player's screen on it."""
+
     def __init__(self, width=800, height=700, scale=1, before="", flags=()):
         self.profile = tempfile.mkdtemp(prefix="pelindra-web-")
         options = webdriver.ChromeOptions()
@@ -116,15 +125,9 @@ class Browser:
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
 
-    def wait(self, condition, what, timeout=TIMEOUT):
-        end = time.monotonic() + timeout
-        while True:
-            value = condition()
-            if value:
-                return value
-            if time.monotonic() > end:
-                raise AssertionError(f"gave up waiting for {what}")
-            time.sleep(0.02)
+    @staticmethod
+    def wait(condition, what, timeout=TIMEOUT):
+        return play.wait_until(condition, timeout, what)
 
     def window(self, name):
         found = self.driver.find_elements(By.CSS_SELECTOR, f'[data-window="{name}"]')
@@ -149,9 +152,15 @@ class Browser:
             return true;""", window, control)
 
     def text(self, window, control):
+        return self.texts(window, [control])[0]
+
+    def texts(self, window, controls):
+        """The controls' texts, read in one go: a loaded machine makes every call count."""
         return self.js("""
-            const e = document.querySelector(`[data-window="${arguments[0]}"] [data-control="${arguments[1]}"]`);
-            return e ? e.querySelector('.text').textContent : null;""", window, control)
+            const w = document.querySelector(`[data-window="${arguments[0]}"]`);
+            return arguments[1].map((name) => {
+                const e = w && w.querySelector(`[data-control="${name}"]`);
+                return e ? e.querySelector('.text').textContent : null; });""", window, list(controls))
 
     def click(self, window, control):
         """A real press and release of the mouse on the middle of the control."""
@@ -202,58 +211,3 @@ class SiteTest(unittest.TestCase):
         self.addCleanup(b.close)
         b.open(self.server.url)
         return b
-
-
-class GameView:
-    """The game window as the player reads it."""
-
-    def __init__(self, browser):
-        self.b = browser
-
-    def board(self):
-        return self.deal()[1]
-
-    def target(self):
-        return self.b.text(GAME, "透明标签15")
-
-    def score(self):
-        return self.b.text(GAME, "透明标签13")
-
-    def clock(self):
-        return self.b.text(GAME, "透明标签2")
-
-    def best(self):
-        return self.b.text(GAME, "透明标签21"), self.b.text(GAME, "透明标签19")
-
-    def start(self):
-        self.b.click(GAME, "超级链接框1")
-        self.b.wait(lambda: not self.b.shown(GAME, "超级链接框1"), "the game to start")
-
-    def deal(self):
-        """The target and the nine boxes, read in one go: a loaded machine makes every call count."""
-        texts = self.b.js("""
-            const game = document.querySelector('[data-window="GameWindow"]');
-            return arguments[0].map((name) =>
-                game.querySelector(`[data-control="${name}"] .text`).textContent);""", ["透明标签15"] + BOXES)
-        return texts[0], texts[1:]
-
-    def answer_right(self):
-        """The right answer to the deal on the board; returns the new score."""
-        before = self.deal()
-        score = int(self.score())
-        target, board = before
-        if target in board:
-            self.b.click(GAME, BOXES[board.index(target)])
-        else:
-            self.b.click(GAME, "超级链接框3")
-        self.b.wait(lambda: self.score() == str(score + 1), "the point for a right answer")
-        return score + 1
-
-    def lose(self):
-        """A box that does not hold the target: the game ends at once."""
-        target, board = self.deal()
-        wrong = next(i for i, digit in enumerate(board) if digit != target) if any(
-            d != target for d in board) else None
-        if wrong is None:
-            raise AssertionError("every box holds the target; nothing to lose on")
-        self.b.click(GAME, BOXES[wrong])

@@ -16,8 +16,13 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import page  # noqa: E402
-from page import ABOUT, GAME, MENU  # noqa: E402
+from page import ABOUT, GAME, MENU, game, layout  # noqa: E402
 from selenium.webdriver.common.keys import Keys  # noqa: E402
+
+PLAY, HOW_TO, ABOUT_US, GOT_IT = (layout.control(MENU, t) for t in ("开始游戏", "操作说明", "关于我们", "我懂了！"))
+INSTRUCTIONS = layout.parent(MENU, GOT_IT)
+BANNER = layout.parent(MENU, layout.control(MENU, "Studio"))
+CREDITS, ABOUT_BACK = layout.control(ABOUT, "关于信息"), layout.control(ABOUT, "返回")
 
 
 def mean_difference(a, b):
@@ -36,33 +41,31 @@ class Flow(page.SiteTest):
         self.assertEqual(b.windows(), [MENU])
         self.assertFalse(b.shown(GAME), "built at start-up, hidden")
         self.assertIsNotNone(b.window(GAME))
-        b.click(MENU, "超级链接框3")
-        self.assertTrue(b.shown(MENU, "分组框2"))
-        b.click(MENU, "超级链接框4")
-        self.assertFalse(b.shown(MENU, "分组框2"))
-        b.click(MENU, "超级链接框1")
+        b.click(MENU, HOW_TO)
+        self.assertTrue(b.shown(MENU, INSTRUCTIONS))
+        b.click(MENU, GOT_IT)
+        self.assertFalse(b.shown(MENU, INSTRUCTIONS))
+        b.click(MENU, PLAY)
         self.assertEqual(b.windows(), [GAME])
-        b.click(GAME, "超级链接框2")
+        b.click(GAME, game.kBackLink)
         self.assertEqual(b.windows(), [MENU])
-        b.click(MENU, "超级链接框1")
+        b.click(MENU, PLAY)
         b.close_window(GAME)
         self.assertEqual(b.windows(), [])
         self.assertEqual(b.js("return document.getElementById('stage').dataset.exitCode"), "0")
 
     def test_the_about_window_is_modal_its_credits_rise_and_it_starts_afresh(self):
         b = self.b
-        b.click(MENU, "超级链接框2")
+        b.click(MENU, ABOUT_US)
         self.assertEqual(b.windows(), [MENU, ABOUT])
         # The menu beneath takes no input: the backdrop takes the pointer, inert the keyboard.
         self.assertTrue(b.js(f"return document.querySelector('[data-window=\"{MENU}\"]').inert"))
-        hit = b.js("""const r = document.querySelector('[data-window="MenuWindow"] [data-control="超级链接框1"]')
-                          .getBoundingClientRect();
-                      return document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2).className;""")
+        hit = b.js("""const r = arguments[0].getBoundingClientRect();
+                      return document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2).className;""",
+                   b.control(MENU, PLAY))
         self.assertEqual(hit, "backdrop")
-        credits = "[data-window='AboutWindow'] [data-control='透明标签1']"
-
         def top():
-            return b.js(f"return parseInt(document.querySelector(\"{credits}\").style.top)")
+            return b.js("return parseInt(arguments[0].style.top)", b.control(ABOUT, CREDITS))
 
         seen = set()
         # 23 steps of 10 px every 300 ms, then it stands at -118.
@@ -71,14 +74,14 @@ class Flow(page.SiteTest):
         self.assertGreater(len(seen), 5)
         time.sleep(0.7)
         self.assertEqual(top(), -118)
-        b.click(ABOUT, "超级链接框1")
+        b.click(ABOUT, ABOUT_BACK)
         self.assertEqual(b.windows(), [MENU])
         self.assertFalse(b.js(f"return document.querySelector('[data-window=\"{MENU}\"]').inert"))
-        b.click(MENU, "超级链接框2")
+        b.click(MENU, ABOUT_US)
         self.assertGreater(top(), 0, "a fresh window starts again at 112")
         b.close_window(ABOUT)
         self.assertEqual(b.windows(), [MENU])
-        b.click(MENU, "超级链接框2")
+        b.click(MENU, ABOUT_US)
         b.driver.find_element("tag name", "body").send_keys(Keys.ESCAPE)
         b.wait(lambda: b.windows() == [MENU], "Escape to close the about window")
 
@@ -86,35 +89,35 @@ class Flow(page.SiteTest):
         b = self.b
         focused = lambda: b.js("return document.activeElement.dataset.control || ''")  # noqa: E731
         key = lambda k: b.driver.switch_to.active_element.send_keys(k)  # noqa: E731
-        self.assertEqual(focused(), "超级链接框1", "开始游戏, as on the desktop")
+        self.assertEqual(focused(), PLAY, "开始游戏, as on the desktop")
         key(Keys.TAB)
-        self.assertEqual(focused(), "超级链接框3", "操作说明 lies below it")
+        self.assertEqual(focused(), HOW_TO, "操作说明 lies below it")
         key(Keys.ENTER)
-        self.assertTrue(b.shown(MENU, "分组框2"))
+        self.assertTrue(b.shown(MENU, INSTRUCTIONS))
         key(Keys.SHIFT + Keys.TAB)
         key(Keys.SHIFT + Keys.TAB)
-        self.assertEqual(focused(), "超级链接框4", "我懂了！ of the panel stands above both")
+        self.assertEqual(focused(), GOT_IT, "我懂了！ of the panel stands above both")
         key(Keys.SPACE)
-        self.assertFalse(b.shown(MENU, "分组框2"))
-        b.click(MENU, "超级链接框1")
-        names = b.js("""return [...document.querySelectorAll('[data-window="GameWindow"] button.ctl')]
-                          .map((e) => [e.dataset.control, e.tabIndex, e.textContent])""")
-        digits = [n for n in names if n[0] in page.BOXES]
+        self.assertFalse(b.shown(MENU, INSTRUCTIONS))
+        b.click(MENU, PLAY)
+        names = b.js("""return [...arguments[0].querySelectorAll('button.ctl')]
+                          .map((e) => [e.dataset.control, e.tabIndex, e.textContent])""", b.window(GAME))
+        digits = [n for n in names if n[0] in game.kBoxes]
         self.assertEqual(len(digits), 9, "every digit box is a button")
         self.assertTrue(all(tab == -1 for _, tab, _ in digits), "digits answer the mouse only, as on the desktop")
-        self.assertIn(["超级链接框3", 3, "没有这个数字"], names, "named by its text, and last from the top")
-        self.assertEqual(focused(), "超级链接框1", "立刻开始！Go takes the keyboard as the window shows")
+        self.assertIn([game.kNoDigitLink, 3, "没有这个数字"], names, "named by its text, and last from the top")
+        self.assertEqual(focused(), game.kStartLink, "立刻开始！Go takes the keyboard as the window shows")
 
     def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):
         b = self.browser(scale=2)
         self.assertEqual(b.js("return window.devicePixelRatio"), 2)
-        sizes = b.js("""return [...document.querySelectorAll('[data-window="MenuWindow"] img')]
-                          .map((i) => [i.getAttribute('src'), i.naturalWidth, i.naturalHeight])""")
+        sizes = b.js("""return [...arguments[0].querySelectorAll('img')]
+                          .map((i) => [i.getAttribute('src'), i.naturalWidth, i.naturalHeight])""", b.window(MENU))
         self.assertIn(["banner.jpg", 880, 600], sizes)
         self.assertIn(["block.jpg", 160, 160], sizes)
         # The banner on the screen against its source scaled straight to the device pixels it covers:
         # drawn from a smaller copy, its detail would be gone.
-        banner = b.control(MENU, "图片框2")
+        banner = b.control(MENU, BANNER)
         shot = Image.open(io.BytesIO(banner.screenshot_as_png)).convert("RGB")
         self.assertEqual(shot.size, (864, 368))
         with Image.open(os.path.join(page.site_directory(), "banner.jpg")) as source:
@@ -130,8 +133,7 @@ class Flow(page.SiteTest):
         self.assertGreater(width, viewport - 2)
         # A touch on the scaled stage still lands on its control.
         b.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
-        r = b.js("""return document.querySelector('[data-window="MenuWindow"] [data-control="超级链接框1"]')
-                      .getBoundingClientRect().toJSON()""")
+        r = b.js("return arguments[0].getBoundingClientRect().toJSON()", b.control(MENU, PLAY))
         for kind in ("touchStart", "touchEnd"):
             points = [{"x": r["x"] + r["width"] / 2, "y": r["y"] + r["height"] / 2}] if kind == "touchStart" else []
             b.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})

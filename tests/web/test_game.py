@@ -11,9 +11,10 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import page  # noqa: E402
-from page import BOXES, GAME, MENU, RECORD  # noqa: E402
+from page import GAME, RECORD, game, layout, record  # noqa: E402
 
 FIRST_RUN = "[Mybest]\r\nTime=0\r\nScore=0\r\n"
+SHOW_OFF = layout.control(RECORD, "炫耀")
 HOSTILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e", "hostile")
 
 # The best labels the desktop shows once a game starts, for each file of its hostile corpus; None
@@ -51,61 +52,39 @@ class Games(page.SiteTest):
         self.assertEqual(self.b.warnings(), [])
 
     def open_game(self):
-        self.b.click(MENU, "超级链接框1")
-        self.b.wait(lambda: self.b.windows() == [GAME], "the game window in place of the menu")
+        page.play.open_game(self.b)
 
     def test_every_kind_of_answer_then_a_record_stored_only_after_back(self):
         b, view = self.b, self.view
         self.assertEqual(b.storage(), FIRST_RUN, "made while the menu was being built")
         self.open_game()
-        view.start()
-        done = set()
-        while done != {"right box", "right claim", "wrong claim"}:
-            target, board = view.deal()
-            score = int(view.score())
-            if target in board and "right box" not in done:
-                b.click(GAME, BOXES[board.index(target)])
-                b.wait(lambda: view.score() == str(score + 1), "a point for the right box")
-                self.assertTrue(b.shown(GAME, "透明标签22"), "中！")
-                done.add("right box")
-            elif target not in board and "right claim" not in done:
-                b.click(GAME, "超级链接框3")
-                b.wait(lambda: view.score() == str(score + 1), "a point for the right claim")
-                done.add("right claim")
-            elif target in board and score >= 1 and "wrong claim" not in done:
-                b.click(GAME, "超级链接框3")
-                b.wait(lambda: view.score() == str(score - 1), "a point off for the wrong claim")
-                self.assertEqual(view.deal(), (target, board), "the deal stays")
-                self.assertTrue(b.shown(GAME, "透明标签16"), "the hint")
-                done.add("wrong claim")
-            else:
-                view.answer_right()
+        view.start_game()
+        page.play.every_kind_of_answer(view, self)
         # Two more, so that the record beats the zero on file, and the hit mark is up as the game ends.
         view.answer_right()
         while view.target() not in view.board():
             view.answer_right()
         target, board = view.deal()
-        b.click(GAME, BOXES[board.index(target)])
+        view.click_box(board.index(target) + 1)
         score = view.score()
         clock = view.clock()
         view.lose()
         b.wait(lambda: b.windows() == [RECORD], "the record window, alone")
-        self.assertEqual(b.text(RECORD, "透明标签13"), score)
-        self.assertIn(b.text(RECORD, "透明标签2"), (clock, f"{int(clock[:-1]) + 1}秒"))
-        seconds = b.text(RECORD, "透明标签2")[:-1]
+        self.assertEqual(b.text(RECORD, record.kScoreLabel), score)
+        self.assertIn(b.text(RECORD, record.kTimeLabel), (clock, f"{int(clock[:-1]) + 1}秒"))
+        seconds = b.text(RECORD, record.kTimeLabel)[:-1]
         self.assertEqual(view.board(), [""] * 9)
         # The game window's timers go on beneath the modal window: its hit mark goes after 1 s.
-        b.wait(lambda: b.js("""return document.querySelector(
-            '[data-window="GameWindow"] [data-control="透明标签22"]').hidden"""), "the hit mark to go")
+        b.wait(lambda: b.js("return arguments[0].hidden", b.control(GAME, game.kHitMark)), "the hit mark to go")
         self.assertEqual(b.storage(), FIRST_RUN, "nothing is stored while the record window is open")
-        b.click(RECORD, "超级链接框2")  # 炫耀 does nothing
+        b.click(RECORD, SHOW_OFF)  # does nothing
         self.assertEqual(b.windows(), [RECORD])
-        b.click(RECORD, "按钮2")
+        b.click(RECORD, record.kBackButton)
         b.wait(lambda: b.windows() == [GAME], "the game window back")
         self.assertEqual(b.storage(), f"[Mybest]\r\nTime={seconds}\r\nScore={score}\r\n")
         self.assertEqual(view.best(), (score, f"{seconds}秒"))
-        self.assertTrue(b.shown(GAME, "透明标签17"), "游戏结束")
-        self.assertTrue(b.shown(GAME, "超级链接框1"), "the start link")
+        self.assertTrue(view.shows(game.kGameOverNotice), "游戏结束")
+        self.assertTrue(view.shows(game.kStartLink), "the start link")
         self.assertEqual(view.target(), "0")
 
     def test_a_reload_shows_the_stored_record_once_a_game_starts(self):
@@ -114,7 +93,7 @@ class Games(page.SiteTest):
         b.open(self.server.url)
         self.open_game()
         self.assertEqual(view.best(), ("0", "0秒"), "the game window was built before the record was read")
-        view.start()
+        view.start_game()
         self.assertEqual(view.best(), ("7", "15秒"))
         self.assertEqual(b.storage(), "[Mybest]\r\nScore=7\r\nTime=15\r\n", "read, not written")
 
@@ -129,7 +108,7 @@ class Games(page.SiteTest):
                      list(stored))
                 b.open(self.server.url)
                 self.open_game()
-                view.start()
+                view.start_game()
                 if DESKTOP_LABELS[name] is not None:
                     self.assertEqual(view.best(), DESKTOP_LABELS[name])
                 kept = b.js("""const s = window.localStorage.getItem('data.dat');

@@ -26,7 +26,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import page  # noqa: E402
-from page import ABOUT, GAME, MENU, RECORD  # noqa: E402
+from page import ABOUT, GAME, MENU, RECORD, game, layout, play  # noqa: E402
 
 MEAN_LEVELS = 6.0
 FAR_SHARE = 0.03
@@ -72,21 +72,17 @@ class Screenshots(page.SiteTest):
         b = self.browser(width=900, height=800)
         b.park_pointer()
         shots = {MENU: self.client(b, MENU)}
-        b.click(MENU, "超级链接框1")
-        b.wait(lambda: b.windows() == [GAME], "the game window")
+        view = play.open_game(b)
         shots[GAME] = self.client(b, GAME)
-        view = page.GameView(b)
-        view.start()
-        view.answer_right()
-        view.lose()
-        b.wait(lambda: b.windows() == [RECORD], "the record window")
-        record = b.text(RECORD, "透明标签13"), b.text(RECORD, "透明标签2")[:-1]
+        view.start_game()
+        window = play.to_the_record_window(view, 1)
+        record = window.score(), window.time()[:-1]
         shots[RECORD] = self.client(b, RECORD)
-        b.click(RECORD, "按钮2")
-        b.click(GAME, "超级链接框2")
-        b.click(MENU, "超级链接框2")
-        credits = f"[data-window='{ABOUT}'] [data-control='透明标签1']"
-        b.wait(lambda: b.js(f"return document.querySelector(\"{credits}\").style.top") == f"{CREDITS_END}px",
+        window.leave()
+        b.click(GAME, game.kBackLink)
+        b.click(MENU, layout.control(MENU, "关于我们"))
+        credits = layout.control(ABOUT, "关于信息")
+        b.wait(lambda: b.js("return arguments[0].style.top", b.control(ABOUT, credits)) == f"{CREDITS_END}px",
                "the credits to stop", timeout=15)
         shots[ABOUT] = self.client(b, ABOUT)
         self.assertEqual(b.errors(), [])

@@ -11,7 +11,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import page  # noqa: E402
-from page import GAME, MENU, RECORD  # noqa: E402
+from page import play  # noqa: E402
 
 # Storage switched off, as a browser does for a page whose site may keep no data.
 DISABLED = """
@@ -33,31 +33,22 @@ def warning(reason):
 class Storage(page.SiteTest):
     def in_game(self, before=""):
         b = self.browser(before=before)
-        b.click(MENU, "超级链接框1")
-        b.wait(lambda: b.windows() == [GAME], "the game window")
-        return b, page.GameView(b)
+        return b, play.open_game(b)
 
-    def record(self, b, view, points):
+    def record(self, view, points):
         """A game of that many points, lost on a wrong box; returns the record window's texts."""
-        view.start()
-        for _ in range(points):
-            view.answer_right()
-        view.lose()
-        b.wait(lambda: b.windows() == [RECORD], "the record window")
-        shown = b.text(RECORD, "透明标签13"), b.text(RECORD, "透明标签2")
-        b.click(RECORD, "按钮2")
-        b.wait(lambda: b.windows() == [GAME], "the game window back")
-        return shown
+        view.start_game()
+        return play.play_to_a_record(view, points)
 
     def test_storage_that_throws_leaves_the_game_playable_with_one_warning(self):
         for name, before, reason in (("disabled", DISABLED, "SecurityError"), ("full", FULL, "QuotaExceededError")):
             with self.subTest(name):
                 b, view = self.in_game(before)
                 self.assertEqual(b.warnings(), [], "nothing to say until a record cannot be kept")
-                score, time = self.record(b, view, 1)
+                score, time = self.record(view, 1)
                 self.assertEqual(view.best(), (score, time), "kept for the session")
                 self.assertEqual(b.warnings(), [warning(reason)])
-                score, time = self.record(b, view, 2)
+                score, time = self.record(view, 2)
                 self.assertEqual(view.best(), (score, time))
                 self.assertEqual(b.warnings(), [warning(reason)], "said once")
                 self.assertEqual(b.errors(), [], "nothing thrown to the page")
@@ -67,17 +58,16 @@ class Storage(page.SiteTest):
         tabs = [b.driver.current_window_handle]
         tabs.append(b.new_tab())
         b.open(self.server.url)
-        b.click(MENU, "超级链接框1")
-        second = page.GameView(b)
+        second = play.open_game(b)
 
         b.driver.switch_to.window(tabs[0])
-        self.record(b, first, 3)
+        self.record(first, 3)
         stored = b.storage()
         self.assertIn("Score=3", stored)
 
         # The second tab read its best before the first one saved: 1 point beats the 0 it knows.
         b.driver.switch_to.window(tabs[1])
-        self.record(b, second, 1)
+        self.record(second, 1)
         self.assertEqual(b.storage(), stored, "a lower record never replaces a higher one")
         self.assertEqual(second.best()[0], "3", "the labels show what storage holds")
         self.assertEqual(b.errors(), [])

@@ -1,0 +1,221 @@
+# SPDX-FileCopyrightText: 2026 The Pelindra developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The player of the end-to-end tests, the same on the desktop and in the browser.
+
+It sees the program through a screen: the accessibility bus and X input (harness.Screen), or the DOM and
+the browser's input (page.Browser). A screen names windows and controls by their layout names and has
+windows(), window(w), texts(w, controls) in one look, shown(w, c), click(w, c) and wait(condition, what).
+"""
+
+import time
+
+import layout
+from layout import names
+
+MENU, GAME, RECORD = names.kMenuWindow, names.kGameWindow, names.kRecordWindow
+game, record = names.game, names.record
+POLL_SECONDS = 0.02
+
+
+def wait_until(condition, timeout, what=None, transient=()):
+    """Polls condition() until it returns something true, and returns that; a transient error is a "not
+    yet". On time-out it names what was awaited (a function is asked then) and the last value or error
+    seen, which is usually the whole story."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while True:
+        try:
+            last = condition()
+            if last:
+                return last
+        except transient as error:
+            last = error
+        if time.monotonic() >= deadline:
+            if callable(what):
+                what = what()
+            name = what or getattr(condition, "__name__", "a condition")
+            raise AssertionError(f"waited {timeout:.1f} s for {name}; last seen: {last!r}")
+        time.sleep(POLL_SECONDS)
+
+
+def seconds_of(clock_text):
+    """The number in a clock text such as "12秒"."""
+    if not clock_text.endswith("秒"):
+        raise AssertionError(f"{clock_text!r} is no clock text")
+    return int(clock_text.removesuffix("秒"))
+
+
+class GameView:
+    """The game window as the player reads it and answers it."""
+
+    def __init__(self, screen):
+        self.screen = screen
+
+    def window(self):
+        return self.screen.window(GAME)
+
+    def text(self, control):
+        return self.screen.texts(GAME, [control])[0]
+
+    def clock(self):
+        return self.text(game.kClockLabel)
+
+    def score(self):
+        return self.text(game.kScoreLabel)
+
+    def target(self):
+        return self.text(game.kPromptLabel)
+
+    def best(self):
+        return tuple(self.screen.texts(GAME, [game.kBestScoreLabel, game.kBestTimeLabel]))
+
+    def board(self):
+        """The texts of boxes 1 to 9."""
+        return self.screen.texts(GAME, game.kBoxes)
+
+    def shows(self, control):
+        return self.screen.shown(GAME, control)
+
+    def click_box(self, box):
+        self.screen.click(GAME, game.kBoxes[box - 1])
+
+    def claim(self):
+        """"没有这个数字": none of the boxes holds the target."""
+        self.screen.click(GAME, game.kNoDigitLink)
+
+    def deal(self):
+        """(target, board) of the deal in play, read until two looks agree: two equal looks in a row
+        cannot straddle a new deal, however many calls a look takes."""
+        def settled():
+            looks = [self.screen.texts(GAME, (game.kPromptLabel,) + game.kBoxes) for _ in range(2)]
+            if looks[0] != looks[1] or not all(len(d) == 1 and d in "0123456789" for d in looks[0]):
+                return None
+            return looks[0][0], looks[0][1:]
+
+        return self.screen.wait(settled, "a whole deal on the board")
+
+    def start_game(self):
+        """Starts a game and returns its first deal."""
+        clicked = time.monotonic()
+        self.screen.click(GAME, game.kStartLink)
+        self.screen.wait(lambda: self.started_since(clicked),
+                         lambda: f"a new game to start (start link, clock, score: "
+                                 f"{self.shows(game.kStartLink)}, {self.clock()}, {self.score()})")
+        return self.deal()
+
+    def started_since(self, asked):
+        """Whether a game asked for at asked (time.monotonic()) runs, its clock started afresh.
+
+        A look can take seconds on a loaded machine, so by the time the clock is read it may have
+        ticked: it need only be no further on than the time since then allows, give or take a tick
+        that came early.
+        """
+        return (not self.shows(game.kStartLink) and self.score() == "0"
+                and seconds_of(self.clock()) < time.monotonic() - asked + 1)
+
+    def answer_right(self):
+        """Gives the right answer to the deal on the board; returns that deal once it has scored."""
+        target, board = self.deal()
+        before = int(self.score())
+        if target in board:
+            self.click_box(board.index(target) + 1)
+        else:
+            self.claim()
+        self.screen.wait(lambda: self.score() == str(before + 1), f"the score to rise from {before}")
+        return target, board
+
+    def lose(self):
+        """Clicks a box that does not hold the target. Returns the clock as it read just before."""
+        while True:
+            target, board = self.deal()
+            wrong = [box for box, digit in enumerate(board, 1) if digit != target]
+            if wrong:
+                break
+            # All nine boxes hold the target, a deal like any other: no wrong box to click on it.
+            self.answer_right()
+        clock = self.clock()
+        self.click_box(wrong[0])
+        return clock
+
+    def play(self, points):
+        """That many right answers in the game in play, then a wrong box; returns lose()'s clock."""
+        for _ in range(points):
+            self.answer_right()
+        return self.lose()
+
+
+class RecordView:
+    """The record window's two values and its way out."""
+
+    def __init__(self, screen):
+        self.screen = screen
+
+    def time(self):
+        return self.screen.texts(RECORD, [record.kTimeLabel])[0]
+
+    def score(self):
+        return self.screen.texts(RECORD, [record.kScoreLabel])[0]
+
+    def leave(self):
+        self.screen.click(RECORD, record.kBackButton)
+        self.screen.wait(lambda: RECORD not in self.screen.windows(), "the record window to go")
+
+
+def every_kind_of_answer(view, test):
+    """A right box, a wrong claim and a right claim in the game in play, each checked with test's
+    assertions as it happens; returns the score."""
+    screen, score, done = view.screen, int(view.score()), set()
+    while done != {"box", "wrong claim", "right claim"}:
+        test.assertLess(seconds_of(view.clock()), 12, f"out of time with only {done} done")
+        target, board = view.deal()
+        if target not in board:
+            view.claim()
+            score += 1
+            screen.wait(lambda: view.score() == str(score), "a right claim to score")
+            done.add("right claim")
+        elif score > 0 and "wrong claim" not in done:
+            clicked = time.monotonic()
+            view.claim()
+            score -= 1
+            screen.wait(lambda: view.score() == str(score), "a wrong claim to cost a point")
+            test.assertTrue(view.shows(game.kHint))
+            test.assertEqual(view.deal(), (target, board), "a wrong claim keeps the deal")
+            screen.wait(lambda: not view.shows(game.kHint), "the hint to go", 4.0)
+            test.assertGreater(time.monotonic() - clicked, 1.45, "the hint stays for 1.5 s")
+            done.add("wrong claim")
+        else:
+            clicked = time.monotonic()
+            view.click_box(board.index(target) + 1)
+            score += 1
+            screen.wait(lambda: view.score() == str(score), "a right box to score")
+            test.assertTrue(view.shows(game.kHitMark))
+            if "box" not in done:
+                screen.wait(lambda: not view.shows(game.kHitMark), "the hit mark to go", 3.0)
+                test.assertGreater(time.monotonic() - clicked, 0.95, "the hit mark stays for 1 s")
+            done.add("box")
+    return score
+
+
+def open_game(screen):
+    """From the menu to the game window, alone on the screen; returns its view."""
+    screen.click(MENU, layout.control(MENU, "开始游戏"))
+    screen.wait(lambda: screen.windows() == [GAME], "the game window in place of the menu")
+    return GameView(screen)
+
+
+def to_the_record_window(view, points):
+    """Plays the game in play to a record of that many points; returns the record window, alone on the
+    screen."""
+    view.play(points)
+    view.screen.wait(lambda: view.screen.windows() == [RECORD], "the record window, alone")
+    return RecordView(view.screen)
+
+
+def play_to_a_record(view, points):
+    """Plays the game in play to a record of that many points and leaves the record window for the game
+    window; returns the (score, time) texts the record window showed."""
+    window = to_the_record_window(view, points)
+    shown = window.score(), window.time()
+    window.leave()
+    view.screen.wait(lambda: view.screen.windows() == [GAME], "the game window back")
+    return shown
