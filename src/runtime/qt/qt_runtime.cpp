@@ -7,8 +7,8 @@
 #include "form_window.h"
 #include "runtime/conversions.h"
 #include "runtime/layout.h"
-#include "runtime/posix/paths.h"
-#include "runtime/posix/settings_file.h"
+#include "runtime/linux/paths.h"
+#include "runtime/linux/settings_file.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "runtime/posix/settings_file.h"
+#include "runtime/linux/settings_file.h"
 #include "temp_dir.h"
 #include "write_item.h"
 
