@@ -107,19 +107,24 @@ class RecordSafety(harness.OnScreenTest):
 
     def test_a_record_that_a_full_disk_cannot_take_goes_to_the_users_data_and_is_found_later(self):
         # The program directory is a small tmpfs of its own, filled to the last page, in a mount
-        # namespace that lives as long as the program.
-        directory = self.workspace.directory("full", 0o755)
+        # namespace that lives as long as the program; data.dat there holds 0, or is not there at all.
         unshare = ["unshare", "--mount", "--propagation", "private"]
         if not is_root():
             unshare[1:1] = ["--map-root-user"]
         if subprocess.run(unshare + ["true"], stdin=subprocess.DEVNULL).returncode != 0:
             self.skipTest("no mount namespace to be had here")
-        fill = ("mount -t tmpfs -o size=$2 tmpfs \"$1\" && cp \"$3\" \"$1/pelindra\" && "
-                "printf '[Mybest]\\r\\nScore=0\\r\\nTime=0\\r\\n' > \"$1/data.dat\" && "
+        for name, first_file in (("a file at 0", "printf '[Mybest]\\r\\nScore=0\\r\\nTime=0\\r\\n' > \"$1/data.dat\""),
+                                 ("no file yet", "true")):
+            with self.subTest(name):
+                self.full_disk_case(unshare, name.replace(" ", "-"), first_file)
+
+    def full_disk_case(self, unshare, name, first_file):
+        directory = self.workspace.directory("full-" + name, 0o755)
+        fill = ("mount -t tmpfs -o size=$2 tmpfs \"$1\" && cp \"$3\" \"$1/pelindra\" && " + first_file + " && "
                 "{ dd if=/dev/zero of=\"$1/filler\" bs=4096 2>/dev/null; true; } && exec \"$1/pelindra\"")
         size = str((os.path.getsize(BINARY) // 4096 + 64) * 4096)
         command = unshare + ["--", "sh", "-c", fill, "sh", directory, size, BINARY]
-        home = self.workspace.directory("home")
+        home = self.workspace.directory("home-" + name)
 
         def full_disk_program():
             return WrappedProgram(command, os.path.join(directory, "pelindra"), self.x.display,
@@ -136,7 +141,7 @@ class RecordSafety(harness.OnScreenTest):
                          [f"pelindra: could not save the best record to {inside}: No space left on device; "
                           f"saving it to {own} instead"])
 
-        # Another run, on a disk that is as full as ever, with data.dat beside it still at 0.
+        # Another run, on a disk that is as full as ever, with data.dat beside it as it was.
         again, view = self.run_program(None, full_disk_program())
         view.start_game()
         self.assertEqual(view.best(), (str(score), f"{seconds}秒"))
