@@ -1,10 +1,12 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The best record survives what players and their machines do: two copies at once, a hand edit while
-the game runs, a full disk, links in shared directories, and a program directory named in GB18030."""
+the game runs, a full disk, links in shared directories, a program directory named in GB18030, and a
+logout while the record window is up."""
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import unittest
@@ -56,8 +58,9 @@ class RecordSafety(harness.OnScreenTest):
         wait_until(lambda: GAME in program.windows(), what="the game window")
         return program, harness.GameView(program)
 
-    def play_to_a_record(self, program, view, points):
-        """One game of points right answers, lost on a wrong box; returns (score, seconds) it showed."""
+    def reach_a_record(self, program, view, points):
+        """One game of points right answers, lost on a wrong box, as far as its record window; returns
+        (score, seconds) it shows."""
         view.start_game()
         for _ in range(points):
             view.answer_right()
@@ -66,7 +69,11 @@ class RecordSafety(harness.OnScreenTest):
         record = harness.RecordView(program)
         shown = int(record.score()), harness.seconds_of(record.time())
         self.assertEqual(shown[0], points, "the record window celebrates the game")
-        record.leave()
+        return shown
+
+    def play_to_a_record(self, program, view, points):
+        shown = self.reach_a_record(program, view, points)
+        harness.RecordView(program).leave()
         wait_until(lambda: program.windows() == [GAME], what="the game window back")
         return shown
 
@@ -93,6 +100,16 @@ class RecordSafety(harness.OnScreenTest):
         self.end(second)
         self.assertEqual(harness.read_bytes(data), first_run_then(score, seconds))
         self.assertEqual(second.stderr(), "")
+
+    def test_a_record_on_screen_is_saved_when_a_logout_or_a_closed_terminal_ends_the_program(self):
+        for signum in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal.Signals(signum).name):
+                program, view = self.run_program(self.workspace.install(BINARY, signal.Signals(signum).name))
+                score, seconds = self.reach_a_record(program, view, 2)
+                program.process.send_signal(signum)
+                self.assertEqual(program.wait_exit(), 128 + signum)
+                self.assertEqual(harness.read_bytes(program.data_file), first_run_then(score, seconds))
+                self.assertEqual(program.stderr(), "")
 
     def test_a_hand_edit_made_while_the_game_runs_is_kept(self):
         executable = self.workspace.install(BINARY)
