@@ -332,13 +332,20 @@ TEST_F(BestRecord, ALaterRunFindsARecordThatOnlyTheUsersFileCouldTake)
 
 // Start-up when the locked read fails: what is there still counts, from both places, and one line says
 // how it was read. Also a record that only the user's file took, beside a full disk with no data.dat.
+enum class Trouble
+{
+    LockHeld,
+    Unreadable,
+    FullDisk
+};
+
 struct StartUpCase
 {
     std::string name;
     std::optional<std::string> beside, own;
-    std::string locked, unreadable, failing; // reasons beside the program; "" for none
+    Trouble trouble;
     std::string bestScore;
-    std::vector<std::string> problems;
+    std::string problem; // after "pelindra: could not read the best record from <data.dat>"; "" for none
 };
 
 class StartUp : public BestRecord, public ::testing::WithParamInterface<StartUpCase>
@@ -352,58 +359,38 @@ TEST_P(StartUp, ReadsWhatIsThereWhateverTheLockDoes)
         store(*c.beside);
     if (c.own)
         rt.store.files[std::string(kOwnFile)] = *c.own;
-    for (auto [reasons, reason] : {std::pair{&rt.store.lockedFiles, c.locked},
-                                   {&rt.store.unreadableFiles, c.unreadable},
-                                   {&rt.store.failingFiles, c.failing}})
-        if (!reason.empty())
-            (*reasons)[beside] = reason;
+    switch (c.trouble) {
+    case Trouble::Unreadable:
+        rt.store.unreadableFiles[beside] = "Input/output error";
+        [[fallthrough]];
+    case Trouble::LockHeld:
+        rt.store.lockedFiles[beside] = "another program held it locked for more than 200 ms";
+        break;
+    case Trouble::FullDisk:
+        rt.store.failingFiles[beside] = "No space left on device";
+    }
     launch();
     EXPECT_EQ(state.bestScore, c.bestScore);
-    EXPECT_EQ(rt.problems, c.problems);
-    EXPECT_EQ(rt.callsStartingWith("UpdateConfigItems"),
-              std::vector<std::string>{"UpdateConfigItems " + beside + " briefly"});
+    EXPECT_EQ(rt.problems, c.problem.empty() ? std::vector<std::string>{}
+                                             : std::vector{"pelindra: could not read the best record from " +
+                                                           beside + c.problem});
+    EXPECT_THAT(rt.callsStartingWith("UpdateConfigItems"),
+                ElementsAre("UpdateConfigItems " + beside + " briefly"));
 }
 
-const std::string kHeld = "another program held it locked for more than 200 ms";
+const std::string kUnlocked = " under its lock: another program held it locked for more than 200 ms; read it "
+                              "without the lock instead";
 
 INSTANTIATE_TEST_SUITE_P(
     Reads, StartUp,
     ::testing::Values(
-        StartUpCase{"ALockHeldElsewhere",
-                    "[Mybest]\r\nScore=9\r\nTime=4\r\n",
-                    std::nullopt,
-                    kHeld,
-                    "",
-                    "",
-                    "9",
-                    {"pelindra: could not read the best record from /opt/pelindra/data.dat under its lock: " +
-                     kHeld + "; read it without the lock instead"}},
-        StartUpCase{"ALockHeldElsewhereAndAHigherOwnRecord",
-                    "[Mybest]\r\nScore=1\r\n",
-                    "[Mybest]\r\nScore=6\r\nTime=9\r\n",
-                    kHeld,
-                    "",
-                    "",
-                    "6",
-                    {"pelindra: could not read the best record from /opt/pelindra/data.dat under its lock: " +
-                     kHeld + "; read it without the lock instead"}},
+        StartUpCase{"ALockHeldElsewhere", "[Mybest]\r\nScore=9\r\n", {}, Trouble::LockHeld, "9", kUnlocked},
+        StartUpCase{"ALockHeldElsewhereAndAHigherOwnRecord", "[Mybest]\r\nScore=1\r\n",
+                    "[Mybest]\r\nScore=6\r\n", Trouble::LockHeld, "6", kUnlocked},
+        StartUpCase{"AFileThatCannotBeRead", "[Mybest]\r\nScore=9\r\n", "[Mybest]\r\nScore=2\r\n",
+                    Trouble::Unreadable, "2", ": Input/output error"},
         StartUpCase{
-            "AFileThatCannotBeRead",
-            "[Mybest]\r\nScore=9\r\n",
-            "[Mybest]\r\nScore=2\r\n",
-            "it cannot be read: Input/output error",
-            "Input/output error",
-            "",
-            "2",
-            {"pelindra: could not read the best record from /opt/pelindra/data.dat: Input/output error"}},
-        StartUpCase{"AFullDiskWithNoFileYet",
-                    std::nullopt,
-                    "[Mybest]\r\nScore=1\r\nTime=0\r\n",
-                    "",
-                    "",
-                    "No space left on device",
-                    "1",
-                    {}}),
+            "AFullDiskWithNoFileYet", {}, "[Mybest]\r\nScore=1\r\nTime=0\r\n", Trouble::FullDisk, "1", ""}),
     fixtures::ByCaseName{});
 
 TEST_F(BestRecord, ARecordOnScreenIsSavedOnceWhenTheProgramIsBeingEndedAndNothingElseIs)
