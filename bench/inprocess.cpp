@@ -64,18 +64,7 @@ public:
     {
         return inner_.GetProperty(w, c, p);
     }
-    std::string GetProgramDirectory() override { return inner_.GetProgramDirectory(); }
-    std::string GetUserDataDirectory() override { return inner_.GetUserDataDirectory(); }
-    bool FileExists(std::string_view p) override { return inner_.FileExists(p); }
-    FileCheck CheckConfigFile(std::string_view p) override { return inner_.CheckConfigFile(p); }
-    std::string ReadConfigItem(std::string_view f, std::string_view s, std::string_view i) override
-    {
-        return inner_.ReadConfigItem(f, s, i);
-    }
-    UpdateResult UpdateConfigItems(std::string_view f, const UpdateDecision& d) override
-    {
-        return inner_.UpdateConfigItems(f, d);
-    }
+    SettingsStore& Store() override { return inner_.Store(); }
     void ReportProblem(std::string_view line) override { inner_.ReportProblem(line); }
     std::string ToText(std::int32_t n) override { return inner_.ToText(n); }
     std::int32_t ToInteger(std::string_view t) override { return inner_.ToInteger(t); }

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rules/game_state.h"
+#include "runtime/qt/ending_bridge.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
 
@@ -73,6 +74,7 @@ int main(int argc, char** argv)
     qInstallMessageHandler(nullptr);
 
     pelindra::qt::QtRuntime runtime;
+    const pelindra::qt::EndingBridge ending(runtime);
     pelindra::GameState state;
     pelindra::runProgram(runtime, state);
     return runtime.exitCode();

@@ -6,6 +6,7 @@
 #include "game_state.h"
 #include "names.h"
 
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -20,6 +21,9 @@ using display::setText;
 namespace {
 
 constexpr std::string_view kKeptInMemory = "it is kept only while the program runs";
+
+// The first window waits for the start-up read; the save, with the record window gone, can wait longer.
+constexpr std::chrono::milliseconds kStartupLockWait{200};
 
 std::string fileIn(const std::string& directory)
 {
@@ -52,11 +56,25 @@ void adoptHigherRecord(Runtime& rt, GameState& state, const std::string& other)
 {
     if (other.empty() || other == state.recordFile)
         return;
-    const auto score = rt.ReadConfigItem(other, kSection, kScoreItem);
+    const auto found = rt.ReadConfigFile(other).snapshot;
+    const auto score = found.item(kSection, kScoreItem);
     if (score.empty() || rt.ToInteger(score) <= rt.ToInteger(state.bestScore))
         return;
     state.bestScore = score;
-    state.bestTime = rt.ReadConfigItem(other, kSection, kTimeItem);
+    state.bestTime = found.item(kSection, kTimeItem);
+}
+
+// What the file holds when the locked read could not be had, and a line that says so.
+ConfigSnapshot readWithoutLock(Runtime& rt, const std::string& path, const std::string& why)
+{
+    auto plain = rt.ReadConfigFile(path);
+    if (!plain.ok) {
+        rt.ReportProblem("pelindra: could not read the best record from " + path + ": " + plain.reason);
+        return {};
+    }
+    rt.ReportProblem("pelindra: could not read the best record from " + path + " under its lock: " + why +
+                     "; read it without the lock instead");
+    return std::move(plain.snapshot);
 }
 
 } // namespace
@@ -89,13 +107,21 @@ void loadBestRecord(Runtime& rt, GameState& state)
     ConfigSnapshot found;
     if (!path.empty()) {
         // Read and, on a first run, created in one step, so that a copy starting at the same moment
-        // cannot slip its own file in between.
-        rt.UpdateConfigItems(path, [&found](const ConfigSnapshot& now) {
-            found = now;
-            if (now.exists)
-                return std::vector<ConfigItem>{};
-            return std::vector<ConfigItem>{{kSection, kTimeItem, "0"}, {kSection, kScoreItem, "0"}};
-        });
+        // cannot slip its own file in between. A first file that cannot be made is no loss: the save
+        // makes it, or says why it cannot.
+        bool read = false;
+        const auto result = rt.UpdateConfigItems(
+            path,
+            [&found, &read](const ConfigSnapshot& now) {
+                found = now;
+                read = true;
+                if (now.exists)
+                    return std::vector<ConfigItem>{};
+                return std::vector<ConfigItem>{{kSection, kTimeItem, "0"}, {kSection, kScoreItem, "0"}};
+            },
+            kStartupLockWait);
+        if (!read)
+            found = readWithoutLock(rt, path, result.reason);
     }
     if (found.exists) {
         state.bestTime = found.item(kSection, kTimeItem);
@@ -125,11 +151,20 @@ void checkNewRecord(Runtime& rt, GameState& state, Handler then)
     }
     state.bestScore = rt.ToText(state.score);
     state.bestTime = rt.ToText(state.elapsedSeconds);
+    state.recordOnScreen = true;
     rt.LoadWindow(kRecordWindow, true, [&rt, &state, then = std::move(then)] {
-        saveBestRecord(rt, state);
+        saveRecordOnScreen(rt, state);
         if (then)
             then();
     });
+}
+
+void saveRecordOnScreen(Runtime& rt, GameState& state)
+{
+    if (!state.recordOnScreen)
+        return;
+    state.recordOnScreen = false;
+    saveBestRecord(rt, state);
 }
 
 void saveBestRecord(Runtime& rt, GameState& state)

@@ -7,7 +7,8 @@
 // Other copies of the program, and the player's own editor, may change the file while this one runs.
 // Saving therefore reads the file again under a lock and never replaces a record higher than the new
 // one; the best labels then show the record that the file holds. A save that cannot reach the file
-// beside the program goes to the per-user data file instead, and says so on the way.
+// beside the program goes to the per-user data file instead, and says so on the way. Start-up reads
+// both places and takes the higher record, without the lock when the lock cannot be had at once.
 
 #include "runtime/runtime.h"
 
@@ -35,5 +36,8 @@ void showBestRecord(Runtime& rt, const GameState& state);
 // the record has been saved with one.
 void checkNewRecord(Runtime& rt, GameState& state, Handler then = {});
 void saveBestRecord(Runtime& rt, GameState& state);
+// Saves the record whose window is up, once: when the window closes, or before that when the program
+// is being ended with it still up. Nothing else is saved then.
+void saveRecordOnScreen(Runtime& rt, GameState& state);
 
 } // namespace pelindra

@@ -16,8 +16,9 @@ struct GameState
     std::string targetDigit; // "" while no game runs
     std::string bestScore;   // decimal texts, as stored; "" until read, or when the file lacks them
     std::string bestTime;
-    std::string recordFile;     // where data.dat lives for this run; chosen once, when the record is loaded
-    bool recordUnsaved = false; // the last save failed everywhere, and the player has been told so
+    std::string recordFile;      // where data.dat lives for this run; chosen once, when the record is loaded
+    bool recordUnsaved = false;  // the last save failed everywhere, and the player has been told so
+    bool recordOnScreen = false; // a record window is up, and its record is not saved yet
 };
 
 } // namespace pelindra

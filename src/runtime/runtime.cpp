@@ -4,6 +4,8 @@
 
 #include "profile_text.h"
 
+#include <utility>
+
 namespace pelindra {
 
 std::string_view propertyName(Property property)
@@ -69,6 +71,17 @@ std::string applyConfigItems(std::string_view contents, const std::vector<Config
     for (const auto& change : items)
         out = profile::write(out, change.section, change.item, change.value);
     return out;
+}
+
+void Runtime::RegisterEnding(Handler routine)
+{
+    ending_ = std::move(routine);
+}
+
+void Runtime::ProgramEnding()
+{
+    if (ending_)
+        ending_();
 }
 
 } // namespace pelindra

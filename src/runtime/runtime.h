@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,6 +15,7 @@ namespace pelindra {
 namespace layout {
 struct Window;
 }
+class SettingsStore;
 
 enum class Property : std::uint8_t
 {
@@ -83,6 +85,14 @@ struct ConfigSnapshot
     std::string item(std::string_view section, std::string_view item) const;
 };
 
+// A settings file read as it is, without the lock.
+struct ConfigRead
+{
+    bool ok = false; // false when it could not be read; a missing file reads fine, as not there
+    ConfigSnapshot snapshot;
+    std::string reason; // why it could not be read
+};
+
 struct ConfigItem
 {
     std::string section;
@@ -103,7 +113,11 @@ struct UpdateResult
 };
 
 // Looks at the file as it is now and returns the items to write into it, in order; none leaves it alone.
+// It is asked again when another copy made or replaced the file meanwhile; the last answer counts.
 using UpdateDecision = std::function<std::vector<ConfigItem>(const ConfigSnapshot& now)>;
+
+// How long an update waits for another copy of the program to finish its own.
+inline constexpr std::chrono::milliseconds kLockWait{5000};
 
 // The contents with the items written into them one after the other, the way every runtime stores them.
 std::string applyConfigItems(std::string_view contents, const std::vector<ConfigItem>& items);
@@ -137,19 +151,29 @@ public:
     virtual PropertyValue GetProperty(std::string_view window, std::string_view control,
                                       Property property) = 0;
 
+    // Storage is the same in every runtime: each one only picks the store that these go to.
+    virtual SettingsStore& Store() = 0;
     // The directory the program file lies in, as the bytes the file system knows it by.
-    virtual std::string GetProgramDirectory() = 0;
+    std::string GetProgramDirectory();
     // The per-user place for data when the program's own directory cannot take it, created on demand;
     // "" where there is none.
-    virtual std::string GetUserDataDirectory() = 0;
-    virtual bool FileExists(std::string_view path) = 0;
-    virtual FileCheck CheckConfigFile(std::string_view path) = 0;
-    virtual std::string ReadConfigItem(std::string_view file, std::string_view section,
-                                       std::string_view item) = 0;
+    std::string GetUserDataDirectory();
+    bool FileExists(std::string_view path);
+    FileCheck CheckConfigFile(std::string_view path);
+    // The file as it is now, read without the lock: for when the lock cannot be had.
+    ConfigRead ReadConfigFile(std::string_view file);
     // Read, decide and write under an exclusive lock on the file, held only for this call, so that two
     // copies of the program cannot interleave; the items decided on reach the file in one atomic
-    // replacement, or not at all.
-    virtual UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) = 0;
+    // replacement, or not at all. A lock that another copy holds longer than lockWait fails the call
+    // before anything is read or decided.
+    UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide,
+                                   std::chrono::milliseconds lockWait = kLockWait);
+
+    // What has to happen before the program can be ended from outside at any moment: it runs when a
+    // signal or the session's end is about to end it, or when a page is hidden or left, and the program
+    // goes on afterwards if it is still alive. The latest routine counts.
+    void RegisterEnding(Handler routine);
+    void ProgramEnding();
 
     // One line for whoever runs the program, about something that went wrong on the way: standard
     // error on the desktop, the console in a browser. Never a dialog.
@@ -161,6 +185,9 @@ public:
     virtual void SeedRandom() = 0;
     // Both bounds included.
     virtual std::int32_t RandomInt(std::int32_t min, std::int32_t max) = 0;
+
+private:
+    Handler ending_;
 };
 
 } // namespace pelindra

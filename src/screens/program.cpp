@@ -6,6 +6,7 @@
 #include "game_window.h"
 #include "menu_window.h"
 #include "record_window.h"
+#include "rules/best_record.h"
 #include "rules/game_state.h"
 #include "rules/names.h"
 #include "runtime/runtime.h"
@@ -23,6 +24,7 @@ void defineWindows(Runtime& rt, GameState& state)
 void startProgram(Runtime& rt, GameState& state)
 {
     defineWindows(rt, state);
+    rt.RegisterEnding([&rt, &state] { saveRecordOnScreen(rt, state); });
     rt.RegisterCleanup([&state] {
         state.bestScore = {};
         state.bestTime = {};

@@ -10,8 +10,8 @@ struct GameState;
 // Makes the four windows known to the runtime, bound to the game state.
 void defineWindows(Runtime& rt, GameState& state);
 
-// Start-up up to the message loop: the clean-up routine, then the menu, which loads the game window
-// hidden and reads the best record.
+// Start-up up to the message loop: what to do when the program is being ended, the clean-up routine,
+// then the menu, which loads the game window hidden and reads the best record.
 void startProgram(Runtime& rt, GameState& state);
 
 // The whole run: start-up, the message loop, and the exit should the loop ever return.

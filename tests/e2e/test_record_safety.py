@@ -1,10 +1,12 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The best record survives what players and their machines do: two copies at once, a hand edit while
-the game runs, a full disk, links in shared directories, and a program directory named in GB18030."""
+the game runs, a full disk, links in shared directories, a program directory named in GB18030, and a
+logout while the record window is up."""
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import unittest
@@ -54,12 +56,20 @@ class RecordSafety(harness.OnScreenTest):
         program.window(MENU, harness.STARTUP_TIMEOUT)
         return program, play.open_game(harness.Screen(program))
 
-    def play_to_a_record(self, program, view, points):
-        """One game of points right answers, lost on a wrong box; returns (score, seconds) it showed."""
+    def reach_a_record(self, program, view, points):
+        """One game of points right answers, lost on a wrong box, as far as its record window; returns
+        (score, seconds) it shows."""
         view.start_game()
-        score, time = play.play_to_a_record(view, points)
-        self.assertEqual(int(score), points, "the record window celebrates the game")
-        return int(score), harness.seconds_of(time)
+        window = play.to_the_record_window(view, points)
+        score = int(window.score())
+        self.assertEqual(score, points, "the record window celebrates the game")
+        return score, harness.seconds_of(window.time())
+
+    def play_to_a_record(self, program, view, points):
+        shown = self.reach_a_record(program, view, points)
+        play.RecordView(view.screen).leave()
+        wait_until(lambda: program.windows() == [GAME], what="the game window back")
+        return shown
 
     def end(self, program):
         program.close_window(GAME)
@@ -85,6 +95,16 @@ class RecordSafety(harness.OnScreenTest):
         self.assertEqual(harness.read_bytes(data), first_run_then(score, seconds))
         self.assertEqual(second.stderr(), "")
 
+    def test_a_record_on_screen_is_saved_when_a_logout_or_a_closed_terminal_ends_the_program(self):
+        for signum in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal.Signals(signum).name):
+                program, view = self.run_program(self.workspace.install(BINARY, signal.Signals(signum).name))
+                score, seconds = self.reach_a_record(program, view, 2)
+                program.process.send_signal(signum)
+                self.assertEqual(program.wait_exit(), 128 + signum)
+                self.assertEqual(harness.read_bytes(program.data_file), first_run_then(score, seconds))
+                self.assertEqual(program.stderr(), "")
+
     def test_a_hand_edit_made_while_the_game_runs_is_kept(self):
         executable = self.workspace.install(BINARY)
         program, view = self.run_program(executable)
@@ -98,19 +118,24 @@ class RecordSafety(harness.OnScreenTest):
 
     def test_a_record_that_a_full_disk_cannot_take_goes_to_the_users_data_and_is_found_later(self):
         # The program directory is a small tmpfs of its own, filled to the last page, in a mount
-        # namespace that lives as long as the program.
-        directory = self.workspace.directory("full", 0o755)
+        # namespace that lives as long as the program; data.dat there holds 0, or is not there at all.
         unshare = ["unshare", "--mount", "--propagation", "private"]
         if not is_root():
             unshare[1:1] = ["--map-root-user"]
         if subprocess.run(unshare + ["true"], stdin=subprocess.DEVNULL).returncode != 0:
             self.skipTest("no mount namespace to be had here")
-        fill = ("mount -t tmpfs -o size=$2 tmpfs \"$1\" && cp \"$3\" \"$1/pelindra\" && "
-                "printf '[Mybest]\\r\\nScore=0\\r\\nTime=0\\r\\n' > \"$1/data.dat\" && "
+        for name, first_file in (("a file at 0", "printf '[Mybest]\\r\\nScore=0\\r\\nTime=0\\r\\n' > \"$1/data.dat\""),
+                                 ("no file yet", "true")):
+            with self.subTest(name):
+                self.full_disk_case(unshare, name.replace(" ", "-"), first_file)
+
+    def full_disk_case(self, unshare, name, first_file):
+        directory = self.workspace.directory("full-" + name, 0o755)
+        fill = ("mount -t tmpfs -o size=$2 tmpfs \"$1\" && cp \"$3\" \"$1/pelindra\" && " + first_file + " && "
                 "{ dd if=/dev/zero of=\"$1/filler\" bs=4096 2>/dev/null; true; } && exec \"$1/pelindra\"")
         size = str((os.path.getsize(BINARY) // 4096 + 64) * 4096)
         command = unshare + ["--", "sh", "-c", fill, "sh", directory, size, BINARY]
-        home = self.workspace.directory("home")
+        home = self.workspace.directory("home-" + name)
 
         def full_disk_program():
             return WrappedProgram(command, os.path.join(directory, "pelindra"), self.x.display,
@@ -127,7 +152,7 @@ class RecordSafety(harness.OnScreenTest):
                          [f"pelindra: could not save the best record to {inside}: No space left on device; "
                           f"saving it to {own} instead"])
 
-        # Another run, on a disk that is as full as ever, with data.dat beside it still at 0.
+        # Another run, on a disk that is as full as ever, with data.dat beside it as it was.
         again, view = self.run_program(None, full_disk_program())
         view.start_game()
         self.assertEqual(view.best(), (str(score), f"{seconds}秒"))

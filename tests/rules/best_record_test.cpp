@@ -20,7 +20,7 @@ class BestRecord : public fixtures::GameFixture
 protected:
     static constexpr std::string_view kOwnFile = "/home/player/.local/share/Pelindra/data.dat";
 
-    void store(const std::string& contents) { rt.files[std::string(kDataFile)] = contents; }
+    void store(const std::string& contents) { rt.store.files[std::string(kDataFile)] = contents; }
 
     // A game that scores points on right boxes, then loses on a wrong box once seconds have passed.
     void playAndLose(int points, int seconds)
@@ -175,20 +175,20 @@ INSTANTIATE_TEST_SUITE_P(Scores, StoredScore,
 
 TEST_F(BestRecord, AnUnwritableProgramDirectoryKeepsTheRecordInTheUsersDataDirectory)
 {
-    rt.unwritableDirectories.insert("/opt/pelindra");
+    rt.store.unwritableDirectories.insert("/opt/pelindra");
     launchIntoGame();
     const std::string own(kOwnFile);
     EXPECT_EQ(state.recordFile, own);
-    EXPECT_EQ(rt.files.at(own), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
+    EXPECT_EQ(rt.store.files.at(own), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
     playAndLose(2, 3);
-    EXPECT_EQ(rt.files.at(own), "[Mybest]\r\nTime=3\r\nScore=2\r\n");
-    EXPECT_FALSE(rt.files.contains(kDataFile));
+    EXPECT_EQ(rt.store.files.at(own), "[Mybest]\r\nTime=3\r\nScore=2\r\n");
+    EXPECT_FALSE(rt.store.files.contains(kDataFile));
 }
 
 TEST_F(BestRecord, AUsersRecordIsReadFromTheDataDirectoryOnLaterRuns)
 {
-    rt.unwritableDirectories.insert("/opt/pelindra");
-    rt.files["/home/player/.local/share/Pelindra/data.dat"] = "[Mybest]\r\nScore=6\r\nTime=9\r\n";
+    rt.store.unwritableDirectories.insert("/opt/pelindra");
+    rt.store.files["/home/player/.local/share/Pelindra/data.dat"] = "[Mybest]\r\nScore=6\r\nTime=9\r\n";
     store("[Mybest]\r\nScore=1\r\nTime=1\r\n");
     launch();
     EXPECT_EQ(state.bestScore, "6");
@@ -197,19 +197,19 @@ TEST_F(BestRecord, AUsersRecordIsReadFromTheDataDirectoryOnLaterRuns)
 
 TEST_F(BestRecord, ARecordBesideAProgramThatBecameReadOnlyStillCounts)
 {
-    rt.unwritableDirectories.insert("/opt/pelindra");
+    rt.store.unwritableDirectories.insert("/opt/pelindra");
     store("[Mybest]\r\nScore=4\r\nTime=8\r\n");
     launchIntoGame();
     EXPECT_EQ(state.bestScore, "4");
     EXPECT_EQ(state.bestTime, "8");
     playAndLose(5, 2);
-    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=2\r\nScore=5\r\n");
+    EXPECT_EQ(rt.store.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=2\r\nScore=5\r\n");
     EXPECT_EQ(stored(), "[Mybest]\r\nScore=4\r\nTime=8\r\n");
 }
 
 TEST_F(BestRecord, ADataFileThatIsADirectoryMovesTheRecordToTheUsersDataDirectory)
 {
-    rt.directories.insert(std::string(kDataFile));
+    rt.store.directories.insert(std::string(kDataFile));
     launch();
     EXPECT_EQ(state.recordFile, "/home/player/.local/share/Pelindra/data.dat");
     EXPECT_EQ(state.bestScore, "0");
@@ -237,7 +237,7 @@ TEST_P(Meanwhile, ASaveReplacesOnlyALowerRecordAndTheLabelsShowWhatTheFileHolds)
         if (c.meanwhile)
             store(*c.meanwhile);
         else
-            rt.files.erase(std::string(kDataFile));
+            rt.store.files.erase(std::string(kDataFile));
     };
     playAndLose(3, 4);
     EXPECT_EQ(modalsOpened, 1) << "the game beat the best this copy knew";
@@ -265,27 +265,27 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BestRecord, ASaveThatFailsBesideTheProgramGoesToTheUsersFileAndSaysSo)
 {
     store("[Mybest]\r\nScore=1\r\nTime=5\r\n");
-    rt.failingFiles[std::string(kDataFile)] = "No space left on device";
+    rt.store.failingFiles[std::string(kDataFile)] = "No space left on device";
     launchIntoGame();
     playAndLose(3, 4);
     EXPECT_THAT(rt.problems,
                 ElementsAre("pelindra: could not save the best record to /opt/pelindra/data.dat: "
                             "No space left on device; saving it to " +
                             std::string(kOwnFile) + " instead"));
-    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nScore=3\r\nTime=4\r\n");
+    EXPECT_EQ(rt.store.files.at(std::string(kOwnFile)), "[Mybest]\r\nScore=3\r\nTime=4\r\n");
     EXPECT_EQ(stored(), "[Mybest]\r\nScore=1\r\nTime=5\r\n");
     EXPECT_EQ(text(kBestScoreLabel), "3");
 
     rt.problems.clear();
     playAndLose(4, 2);
     EXPECT_TRUE(rt.problems.empty()) << "later records of the run go straight to the user's file";
-    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nScore=4\r\nTime=2\r\n");
+    EXPECT_EQ(rt.store.files.at(std::string(kOwnFile)), "[Mybest]\r\nScore=4\r\nTime=2\r\n");
 }
 
 TEST_F(BestRecord, WhenTheUsersFileFailsTooASecondLineSaysSoAndTheRecordLivesOnForTheRun)
 {
-    rt.failingFiles[std::string(kDataFile)] = "Read-only file system";
-    rt.failingFiles[std::string(kOwnFile)] = "Disk quota exceeded";
+    rt.store.failingFiles[std::string(kDataFile)] = "Read-only file system";
+    rt.store.failingFiles[std::string(kOwnFile)] = "Disk quota exceeded";
     launchIntoGame();
     playAndLose(3, 4);
     EXPECT_THAT(
@@ -302,8 +302,8 @@ TEST_F(BestRecord, WhenTheUsersFileFailsTooASecondLineSaysSoAndTheRecordLivesOnF
 
 TEST_F(BestRecord, SavesThatKeepFailingAreReportedOnceUntilOneSucceedsAgain)
 {
-    rt.userDataDirectory = "";
-    rt.failingFiles[std::string(kDataFile)] = "QuotaExceededError";
+    rt.store.userDataDir = "";
+    rt.store.failingFiles[std::string(kDataFile)] = "QuotaExceededError";
     launchIntoGame();
     playAndLose(1, 1);
     playAndLose(2, 1);
@@ -312,10 +312,10 @@ TEST_F(BestRecord, SavesThatKeepFailingAreReportedOnceUntilOneSucceedsAgain)
                             "QuotaExceededError; it is kept only while the program runs"));
     EXPECT_EQ(text(kBestScoreLabel), "2") << "the run goes on with its own best";
 
-    rt.failingFiles.clear();
+    rt.store.failingFiles.clear();
     playAndLose(3, 1);
     EXPECT_EQ(stored(), "[Mybest]\r\nScore=3\r\nTime=1\r\n");
-    rt.failingFiles[std::string(kDataFile)] = "QuotaExceededError";
+    rt.store.failingFiles[std::string(kDataFile)] = "QuotaExceededError";
     playAndLose(4, 1);
     EXPECT_EQ(rt.problems.size(), 2u) << "a failure after a success is news again";
 }
@@ -323,17 +323,98 @@ TEST_F(BestRecord, SavesThatKeepFailingAreReportedOnceUntilOneSucceedsAgain)
 TEST_F(BestRecord, ALaterRunFindsARecordThatOnlyTheUsersFileCouldTake)
 {
     store("[Mybest]\r\nScore=1\r\nTime=1\r\n");
-    rt.files[std::string(kOwnFile)] = "[Mybest]\r\nScore=6\r\nTime=9\r\n";
+    rt.store.files[std::string(kOwnFile)] = "[Mybest]\r\nScore=6\r\nTime=9\r\n";
     launch();
     EXPECT_EQ(state.recordFile, kDataFile) << "the program's directory takes files again";
     EXPECT_EQ(state.bestScore, "6");
     EXPECT_EQ(state.bestTime, "9");
 }
 
+// Start-up when the locked read fails: what is there still counts, from both places, and one line says
+// how it was read. Also a record that only the user's file took, beside a full disk with no data.dat.
+enum class Trouble
+{
+    LockHeld,
+    Unreadable,
+    FullDisk
+};
+
+struct StartUpCase
+{
+    std::string name;
+    std::optional<std::string> beside, own;
+    Trouble trouble;
+    std::string bestScore;
+    std::string problem; // after "pelindra: could not read the best record from <data.dat>"; "" for none
+};
+
+class StartUp : public BestRecord, public ::testing::WithParamInterface<StartUpCase>
+{};
+
+TEST_P(StartUp, ReadsWhatIsThereWhateverTheLockDoes)
+{
+    const auto& c = GetParam();
+    const std::string beside(kDataFile);
+    if (c.beside)
+        store(*c.beside);
+    if (c.own)
+        rt.store.files[std::string(kOwnFile)] = *c.own;
+    switch (c.trouble) {
+    case Trouble::Unreadable:
+        rt.store.unreadableFiles[beside] = "Input/output error";
+        [[fallthrough]];
+    case Trouble::LockHeld:
+        rt.store.lockedFiles[beside] = "another program held it locked for more than 200 ms";
+        break;
+    case Trouble::FullDisk:
+        rt.store.failingFiles[beside] = "No space left on device";
+    }
+    launch();
+    EXPECT_EQ(state.bestScore, c.bestScore);
+    EXPECT_EQ(rt.problems, c.problem.empty() ? std::vector<std::string>{}
+                                             : std::vector{"pelindra: could not read the best record from " +
+                                                           beside + c.problem});
+    EXPECT_THAT(rt.callsStartingWith("UpdateConfigItems"),
+                ElementsAre("UpdateConfigItems " + beside + " briefly"));
+}
+
+const std::string kUnlocked = " under its lock: another program held it locked for more than 200 ms; read it "
+                              "without the lock instead";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, StartUp,
+    ::testing::Values(
+        StartUpCase{"ALockHeldElsewhere", "[Mybest]\r\nScore=9\r\n", {}, Trouble::LockHeld, "9", kUnlocked},
+        StartUpCase{"ALockHeldElsewhereAndAHigherOwnRecord", "[Mybest]\r\nScore=1\r\n",
+                    "[Mybest]\r\nScore=6\r\n", Trouble::LockHeld, "6", kUnlocked},
+        StartUpCase{"AFileThatCannotBeRead", "[Mybest]\r\nScore=9\r\n", "[Mybest]\r\nScore=2\r\n",
+                    Trouble::Unreadable, "2", ": Input/output error"},
+        StartUpCase{
+            "AFullDiskWithNoFileYet", {}, "[Mybest]\r\nScore=1\r\nTime=0\r\n", Trouble::FullDisk, "1", ""}),
+    fixtures::ByCaseName{});
+
+TEST_F(BestRecord, ARecordOnScreenIsSavedOnceWhenTheProgramIsBeingEndedAndNothingElseIs)
+{
+    store("[Mybest]\r\nScore=1\r\nTime=5\r\n");
+    launchIntoGame();
+    rt.ProgramEnding();
+    std::string whileUp;
+    onModal = [&](std::string_view) {
+        rt.ProgramEnding();
+        whileUp = stored();
+    };
+    playAndLose(3, 4);
+    EXPECT_EQ(whileUp, "[Mybest]\r\nScore=3\r\nTime=4\r\n");
+    EXPECT_THAT(rt.callsStartingWith("Wrote"),
+                ElementsAre("Wrote /opt/pelindra/data.dat Mybest.Score=\"3\" Mybest.Time=\"4\""));
+    rt.ProgramEnding();
+    EXPECT_EQ(rt.callsStartingWith("Wrote").size(), 1u) << "the window's close saves nothing more";
+}
+
 TEST_F(BestRecord, ALinkThePlayerDoesNotOwnIsLeftAloneAndTheRecordGoesToTheUsersFile)
 {
     store("[Mybest]\r\nScore=9\r\nTime=9\r\n");
-    rt.refusedFiles[std::string(kDataFile)] = "it is a link that belongs to another user";
+    rt.store.refusedFiles[std::string(kDataFile)] = "it is a link that belongs to another user";
     launchIntoGame();
     EXPECT_THAT(
         rt.problems,
@@ -343,18 +424,18 @@ TEST_F(BestRecord, ALinkThePlayerDoesNotOwnIsLeftAloneAndTheRecordGoesToTheUsers
     EXPECT_EQ(state.recordFile, kOwnFile);
     EXPECT_EQ(state.bestScore, "0") << "not read through the link either";
     playAndLose(2, 3);
-    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=3\r\nScore=2\r\n");
+    EXPECT_EQ(rt.store.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=3\r\nScore=2\r\n");
     EXPECT_EQ(stored(), "[Mybest]\r\nScore=9\r\nTime=9\r\n");
 }
 
 TEST_F(BestRecord, AProgramDirectoryThatCannotBeToldNeverPutsTheFileAtTheRoot)
 {
-    rt.programDirectory = "";
+    rt.store.programDir = "";
     launchIntoGame();
     EXPECT_EQ(state.recordFile, kOwnFile);
     playAndLose(1, 1);
-    EXPECT_FALSE(rt.files.contains("/data.dat"));
-    EXPECT_EQ(rt.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=1\r\nScore=1\r\n");
+    EXPECT_FALSE(rt.store.files.contains("/data.dat"));
+    EXPECT_EQ(rt.store.files.at(std::string(kOwnFile)), "[Mybest]\r\nTime=1\r\nScore=1\r\n");
 }
 
 } // namespace

@@ -98,7 +98,7 @@ protected:
         while (tally_.events < target_ && !::testing::Test::HasFailure()) {
             mainEvent();
             if (rt_->exitCode()) {
-                files_ = rt_->files;
+                files_ = rt_->store.files;
                 if (chance(0.6))
                     tamper();
                 startRun();
@@ -187,7 +187,7 @@ private:
     {
         rt_ = std::make_unique<HeadlessRuntime>();
         state_ = std::make_unique<GameState>();
-        rt_->files = files_;
+        rt_->store.files = files_;
         rt_->setRandomFallback([this](std::int32_t low, std::int32_t high) {
             return static_cast<std::int32_t>(between(low, high));
         });
@@ -456,8 +456,8 @@ private:
 
     BestRecord storedRecord() const
     {
-        const auto it = rt_->files.find(state_->recordFile);
-        if (it == rt_->files.end())
+        const auto it = rt_->store.files.find(state_->recordFile);
+        if (it == rt_->store.files.end())
             return {"<no file>", "<no file>"};
         return {profile::read(it->second, "Mybest", "Score").value_or(""),
                 profile::read(it->second, "Mybest", "Time").value_or("")};

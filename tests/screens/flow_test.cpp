@@ -32,7 +32,7 @@ protected:
 
 TEST_F(Flow, StartUpLoadsTheGameWindowHiddenInsideTheMenusCreatedThenReadsTheRecord)
 {
-    rt.files["/opt/pelindra/data.dat"] = "[Mybest]\r\nScore=3\r\nTime=4\r\n";
+    rt.store.files["/opt/pelindra/data.dat"] = "[Mybest]\r\nScore=3\r\nTime=4\r\n";
     int loopRuns = 0;
     rt.setLoopDriver([&] {
         ++loopRuns;
@@ -46,8 +46,8 @@ TEST_F(Flow, StartUpLoadsTheGameWindowHiddenInsideTheMenusCreatedThenReadsTheRec
                                            "Created MenuWindow", "LoadWindow GameWindow",
                                            "Created GameWindow", "Set GameWindow.透明标签21.Caption \"0\"",
                                            "Set GameWindow.透明标签19.Caption \"0秒\"",
-                                           "UpdateConfigItems /opt/pelindra/data.dat", "shown MenuWindow",
-                                           "RunMessageLoop", "ExitProgram 0"));
+                                           "UpdateConfigItems /opt/pelindra/data.dat briefly",
+                                           "shown MenuWindow", "RunMessageLoop", "ExitProgram 0"));
     EXPECT_EQ(rt.exitCode(), 0);
     EXPECT_EQ(rt.cleanupRuns(), 1);
     EXPECT_EQ(state.bestScore, "") << "the clean-up released the texts";

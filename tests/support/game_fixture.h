@@ -96,8 +96,8 @@ protected:
     }
     std::string stored() const
     {
-        const auto it = rt.files.find(kDataFile);
-        return it == rt.files.end() ? std::string("<none>") : it->second;
+        const auto it = rt.store.files.find(kDataFile);
+        return it == rt.store.files.end() ? std::string("<none>") : it->second;
     }
 
     headless::HeadlessRuntime rt;

@@ -1,7 +1,8 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 """localStorage that throws, and two tabs at once: the game stays playable, the record lives on for
-the session, one console warning says so, and a higher record in storage is never replaced."""
+the session, one console warning says so, and a higher record in storage is never replaced. A record
+on screen survives a reload, and storage holds bytes, whatever an older page left there."""
 
 import os
 import sys
@@ -35,23 +36,53 @@ class Storage(page.SiteTest):
         b = self.browser(before=before)
         return b, play.open_game(b)
 
+    def reach_record(self, view, points):
+        """A game of that many points, lost on a wrong box, as far as its record window; returns the
+        window's texts."""
+        view.start_game()
+        window = play.to_the_record_window(view, points)
+        return window.score(), window.time()
+
     def record(self, view, points):
         """A game of that many points, lost on a wrong box; returns the record window's texts."""
         view.start_game()
         return play.play_to_a_record(view, points)
 
     def test_storage_that_throws_leaves_the_game_playable_with_one_warning(self):
-        for name, before, reason in (("disabled", DISABLED, "SecurityError"), ("full", FULL, "QuotaExceededError")):
+        unread = ("pelindra: could not read the best record from localStorage/data.dat: the browser's storage "
+                  "refused it (SecurityError)")
+        for name, before, reason, at_start in (("disabled", DISABLED, "SecurityError", [unread]),
+                                               ("full", FULL, "QuotaExceededError", [])):
             with self.subTest(name):
                 b, view = self.in_game(before)
-                self.assertEqual(b.warnings(), [], "nothing to say until a record cannot be kept")
+                self.assertEqual(b.warnings(), at_start, "nothing more to say until a record cannot be kept")
                 score, time = self.record(view, 1)
                 self.assertEqual(view.best(), (score, time), "kept for the session")
-                self.assertEqual(b.warnings(), [warning(reason)])
+                self.assertEqual(b.warnings(), at_start + [warning(reason)])
                 score, time = self.record(view, 2)
                 self.assertEqual(view.best(), (score, time))
-                self.assertEqual(b.warnings(), [warning(reason)], "said once")
+                self.assertEqual(b.warnings(), at_start + [warning(reason)], "said once")
                 self.assertEqual(b.errors(), [], "nothing thrown to the page")
+
+    def test_a_reload_while_the_record_window_is_up_keeps_the_record(self):
+        b, view = self.in_game()
+        score, time = self.reach_record(view, 2)
+        b.open(self.server.url)
+        view = play.open_game(b)
+        view.start_game()
+        self.assertEqual(view.best(), (score, time))
+        self.assertEqual(b.storage(), f"[Mybest]\r\nTime={time[:-1]}\r\nScore={score}\r\n")
+
+    def test_an_old_value_in_text_is_read_as_its_utf8_and_then_kept_as_those_bytes(self):
+        note = "; 我的最好成绩\r\n"
+        b, view = self.in_game()
+        b.js("window.localStorage.setItem('data.dat', arguments[0])", note + "[Mybest]\r\nTime=0\r\nScore=0\r\n")
+        b.open(self.server.url)
+        view = play.open_game(b)
+        for points in (1, 2):
+            score, time = self.record(view, points)
+            stored = b.js("return [...window.localStorage.getItem('data.dat')].map((c) => c.charCodeAt(0));")
+            self.assertEqual(bytes(stored), f"{note}[Mybest]\r\nTime={time[:-1]}\r\nScore={score}\r\n".encode())
 
     def test_two_tabs_are_two_copies_and_the_higher_record_stays(self):
         b, first = self.in_game()

@@ -3,7 +3,6 @@
 #include "headless_runtime.h"
 
 #include "runtime/conversions.h"
-#include "runtime/profile_text.h"
 
 #include <algorithm>
 #include <limits>
@@ -18,12 +17,6 @@ std::string join(std::string_view window, std::string_view control)
     if (!control.empty())
         out.append(".").append(control);
     return out;
-}
-
-std::string directoryOf(std::string_view path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string(".") : std::string(path.substr(0, slash));
 }
 
 } // namespace
@@ -344,83 +337,6 @@ std::string HeadlessRuntime::peekText(std::string_view window, std::string_view 
                                       Property property) const
 {
     return textOf(peek(window, control, property));
-}
-
-std::string HeadlessRuntime::GetProgramDirectory()
-{
-    record("GetProgramDirectory");
-    return programDirectory;
-}
-
-std::string HeadlessRuntime::GetUserDataDirectory()
-{
-    record("GetUserDataDirectory");
-    return userDataDirectory;
-}
-
-bool HeadlessRuntime::FileExists(std::string_view path)
-{
-    record("FileExists " + std::string(path));
-    return files.contains(path) || directories.contains(path);
-}
-
-FileCheck HeadlessRuntime::CheckConfigFile(std::string_view path)
-{
-    record("CheckConfigFile " + std::string(path));
-    if (const auto it = refusedFiles.find(path); it != refusedFiles.end())
-        return {FileCheck::Verdict::Refused, it->second};
-    if (directories.contains(path))
-        return {FileCheck::Verdict::Unwritable, "it is a directory"};
-    if (unwritableDirectories.contains(directoryOf(path)))
-        return {FileCheck::Verdict::Unwritable, "Permission denied"};
-    return {};
-}
-
-std::string HeadlessRuntime::ReadConfigItem(std::string_view file, std::string_view section,
-                                            std::string_view item)
-{
-    record("ReadConfigItem " + std::string(file) + " " + std::string(section) + " " + std::string(item));
-    const auto it = files.find(file);
-    if (it == files.end() || refusedFiles.contains(file))
-        return {};
-    return profile::read(it->second, section, item).value_or(std::string{});
-}
-
-UpdateResult HeadlessRuntime::UpdateConfigItems(std::string_view file, const UpdateDecision& decide)
-{
-    using Outcome = UpdateResult::Outcome;
-    const std::string path(file);
-    auto fail = [&](std::string reason) {
-        record("Failed " + path + ": " + reason);
-        return UpdateResult{Outcome::Failed, std::move(reason)};
-    };
-    record("UpdateConfigItems " + path);
-    if (const auto it = refusedFiles.find(path); it != refusedFiles.end())
-        return fail(it->second);
-    if (directories.contains(path))
-        return fail("it is a directory");
-    if (beforeUpdate)
-        beforeUpdate(path);
-    ConfigSnapshot now;
-    if (const auto it = files.find(path); it != files.end()) {
-        now.exists = true;
-        now.contents = it->second;
-    }
-    const auto items = decide(now);
-    if (items.empty()) {
-        record("Kept " + path);
-        return {Outcome::Kept, {}};
-    }
-    if (unwritableDirectories.contains(directoryOf(path)))
-        return fail("Permission denied");
-    if (const auto it = failingFiles.find(path); it != failingFiles.end())
-        return fail(it->second);
-    std::string line = "Wrote " + path;
-    for (const auto& change : items)
-        line += " " + change.section + "." + change.item + "=\"" + change.value + "\"";
-    record(std::move(line));
-    files[path] = applyConfigItems(now.contents, items);
-    return {Outcome::Written, {}};
 }
 
 void HeadlessRuntime::ReportProblem(std::string_view line)

@@ -4,7 +4,7 @@
 
 // A runtime without windows, for tests. It builds the same layouts into a store of properties, runs
 // timers on a virtual clock that the test advances, draws scripted random numbers, keeps settings files
-// in memory and writes down every call it receives, in order.
+// in a memory store and writes down every call it receives, in order.
 //
 // Like a real event loop, it runs what has to wait (the code after a modal window, the player's answer
 // to one) only once the handler that is running has returned: every move of a test (a click, a close, a
@@ -13,6 +13,7 @@
 // Unlike the real runtime it is strict: a name that no layout has, or a property that a control does
 // not have, throws std::logic_error, so that a misspelt control fails a test instead of going unnoticed.
 
+#include "memory_store.h"
 #include "runtime/layout.h"
 #include "runtime/runtime.h"
 
@@ -45,13 +46,7 @@ public:
     void SetProperty(std::string_view window, std::string_view control, Property property,
                      const PropertyValue& value) override;
     PropertyValue GetProperty(std::string_view window, std::string_view control, Property property) override;
-    std::string GetProgramDirectory() override;
-    std::string GetUserDataDirectory() override;
-    bool FileExists(std::string_view path) override;
-    FileCheck CheckConfigFile(std::string_view path) override;
-    std::string ReadConfigItem(std::string_view file, std::string_view section,
-                               std::string_view item) override;
-    UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) override;
+    SettingsStore& Store() override { return store; }
     void ReportProblem(std::string_view line) override;
     std::string ToText(std::int32_t number) override;
     std::int32_t ToInteger(std::string_view text) override;
@@ -101,17 +96,9 @@ public:
     std::optional<int> exitCode() const { return exitCode_; }
     int cleanupRuns() const { return cleanupRuns_; }
 
-    // The file system, as far as settings files see it.
-    std::map<std::string, std::string, std::less<>> files;
-    std::set<std::string, std::less<>> directories;               // paths that are directories
-    std::set<std::string, std::less<>> unwritableDirectories;     // where nothing can be created or replaced
-    std::map<std::string, std::string, std::less<>> refusedFiles; // links not to follow, with the reason
-    std::map<std::string, std::string, std::less<>> failingFiles; // where writes fail, with the reason
-    // Runs inside every update, under its lock, before the file is read: another copy at work.
-    std::function<void(std::string_view file)> beforeUpdate;
+    // The file system, as far as settings files see it; its calls go into calls() with the rest.
+    MemoryStore store{[this](std::string line) { record(std::move(line)); }};
     std::vector<std::string> problems; // every line reported, in order
-    std::string programDirectory = "/opt/pelindra";
-    std::string userDataDirectory = "/home/player/.local/share/Pelindra";
 
 private:
     struct ControlState

@@ -7,8 +7,6 @@
 #include "form_window.h"
 #include "runtime/conversions.h"
 #include "runtime/layout.h"
-#include "runtime/posix/paths.h"
-#include "runtime/posix/settings_file.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -33,12 +31,13 @@ constexpr std::string_view kApplication = "Pelindra";
 
 } // namespace
 
-QtRuntime::QtRuntime() : QtRuntime(paths::programDirectory(), paths::userDataDirectory(kApplication)) {}
+QtRuntime::QtRuntime() : QtRuntime(settings::FileStore::ofThisProgram(kApplication)) {}
 
-QtRuntime::QtRuntime(std::string dataDirectory) : QtRuntime(dataDirectory, dataDirectory + "/user") {}
+QtRuntime::QtRuntime(std::string dataDirectory)
+    : QtRuntime(settings::FileStore(dataDirectory, dataDirectory + "/user"))
+{}
 
-QtRuntime::QtRuntime(std::string programDirectory, std::string userDataDirectory)
-    : programDirectory_(std::move(programDirectory)), userDataDirectory_(std::move(userDataDirectory))
+QtRuntime::QtRuntime(settings::FileStore store) : store_(std::move(store))
 {
     // The record window is at times the only window; closing it must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -216,41 +215,6 @@ PropertyValue QtRuntime::GetProperty(std::string_view window, std::string_view c
     if (auto* w = this->window(window))
         return w->get(control, property);
     return property == Property::Caption ? PropertyValue{std::string{}} : PropertyValue{std::int32_t{0}};
-}
-
-std::string QtRuntime::GetProgramDirectory()
-{
-    return programDirectory_;
-}
-
-std::string QtRuntime::GetUserDataDirectory()
-{
-    return userDataDirectory_;
-}
-
-bool QtRuntime::FileExists(std::string_view path)
-{
-    return settings::exists(fromView(path));
-}
-
-FileCheck QtRuntime::CheckConfigFile(std::string_view path)
-{
-    return settings::check(fromView(path));
-}
-
-std::string QtRuntime::ReadConfigItem(std::string_view file, std::string_view section, std::string_view item)
-{
-    return settings::readItem(fromView(file), section, item);
-}
-
-UpdateResult QtRuntime::UpdateConfigItems(std::string_view file, const UpdateDecision& decide)
-{
-    // The per-user directory is made only when something is about to be kept in it.
-    const auto dir = GetUserDataDirectory();
-    if (const auto slash = file.rfind('/');
-        !dir.empty() && slash != std::string_view::npos && file.substr(0, slash) == dir)
-        paths::makeDirectories(dir);
-    return settings::update(fromView(file), decide);
 }
 
 void QtRuntime::ReportProblem(std::string_view line)

@@ -6,6 +6,7 @@
 
 #include "picture_loader.h"
 #include "runtime/layout.h"
+#include "runtime/linux/file_store.h"
 #include "runtime/standard_runtime.h"
 
 #include <QHash>
@@ -39,13 +40,7 @@ public:
     void SetProperty(std::string_view window, std::string_view control, Property property,
                      const PropertyValue& value) override;
     PropertyValue GetProperty(std::string_view window, std::string_view control, Property property) override;
-    std::string GetProgramDirectory() override;
-    std::string GetUserDataDirectory() override;
-    bool FileExists(std::string_view path) override;
-    FileCheck CheckConfigFile(std::string_view path) override;
-    std::string ReadConfigItem(std::string_view file, std::string_view section,
-                               std::string_view item) override;
-    UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) override;
+    SettingsStore& Store() override { return store_; }
     void ReportProblem(std::string_view line) override;
 
     int exitCode() const { return exitCode_; }
@@ -77,7 +72,7 @@ public:
     QIcon icon(std::string_view asset);
 
 private:
-    QtRuntime(std::string programDirectory, std::string userDataDirectory);
+    explicit QtRuntime(settings::FileStore store);
     FormWindow* build(std::string_view window, bool dialog, QWidget* owner);
     // Runs action from the event loop, once the handler that is running has returned, on behalf of the
     // window given; never after the program has begun to end.
@@ -94,8 +89,7 @@ private:
     PictureLoader loader_;
     QHash<QString, QPixmap> pictures_;
     QHash<QString, QIcon> icons_;
-    std::string programDirectory_;
-    std::string userDataDirectory_;
+    settings::FileStore store_;
     std::function<void()> cleanup_;
     int exitCode_ = 0;
     bool exiting_ = false;

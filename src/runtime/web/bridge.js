@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The page's side of the web runtime: what C++ cannot do without a JavaScript function of its own.
-// Listeners that report to the runtime, timers held to performance.now(), localStorage as bytes, the
-// console, and showing the stage once its fonts and pictures are in.
+// Listeners that report to the runtime, timers held to performance.now(), the console, and showing the
+// stage once its fonts and pictures are in.
 
 performance.mark("pelindra:script");
 Module.pelindra = (() => {
@@ -20,26 +20,6 @@ Module.pelindra = (() => {
   function inside(element, e) {
     const r = element.getBoundingClientRect();
     return e.clientX >= r.left && e.clientX < r.right && e.clientY >= r.top && e.clientY < r.bottom;
-  }
-
-  // Bytes one per UTF-16 unit, so that the stored text is the desktop file byte for byte. A value that
-  // someone put there with wider characters is read as its UTF-8.
-  function bytesOf(text) {
-    if (/[^\x00-\xff]/.test(text)) return new TextEncoder().encode(text);
-    const bytes = new Uint8Array(text.length);
-    for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-    return bytes;
-  }
-
-  function textOf(bytes) {
-    let text = "";
-    for (let i = 0; i < bytes.length; i += 8192)
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
-    return text;
-  }
-
-  function refusal(e) {
-    return "the browser's storage refused it (" + ((e && e.name) || String(e)) + ")";
   }
 
   function fit() {
@@ -136,24 +116,6 @@ Module.pelindra = (() => {
       const timer = timers.get(handle);
       if (timer) clearTimeout(timer.id);
       timers.delete(handle);
-    },
-
-    readStorage(key) {
-      try {
-        const text = window.localStorage.getItem(key);
-        return { ok: true, exists: text !== null, bytes: text === null ? new Uint8Array(0) : bytesOf(text), reason: "" };
-      } catch (e) {
-        return { ok: false, exists: false, bytes: new Uint8Array(0), reason: refusal(e) };
-      }
-    },
-
-    writeStorage(key, bytes) {
-      try {
-        window.localStorage.setItem(key, textOf(bytes));
-        return "";
-      } catch (e) {
-        return refusal(e);
-      }
     },
 
     warn(line) {

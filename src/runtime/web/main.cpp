@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rules/game_state.h"
+#include "runtime/web/page_end.h"
 #include "runtime/web/web_runtime.h"
 #include "screens/program.h"
 
@@ -27,6 +28,7 @@ int main()
     auto* session =
         new Session(val::global("document").call<val>("getElementById", std::string("stage")), bridge);
     bridge.call<void>("attach", reinterpret_cast<std::uintptr_t>(&session->runtime));
+    pelindra::web::watchPageEnd(session->runtime);
     session->runtime.enter([session] { pelindra::startProgram(session->runtime, session->state); });
     return 0;
 }

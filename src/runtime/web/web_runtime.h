@@ -7,6 +7,7 @@
 // no read has to ask the DOM. Events come in from the page through one entry point, and whatever has to
 // wait for the handler that is running (the code after a modal window) runs as that entry returns.
 
+#include "local_storage.h"
 #include "runtime/layout.h"
 #include "runtime/standard_runtime.h"
 
@@ -46,13 +47,7 @@ public:
     void SetProperty(std::string_view window, std::string_view control, Property property,
                      const PropertyValue& value) override;
     PropertyValue GetProperty(std::string_view window, std::string_view control, Property property) override;
-    std::string GetProgramDirectory() override;
-    std::string GetUserDataDirectory() override;
-    bool FileExists(std::string_view path) override;
-    FileCheck CheckConfigFile(std::string_view path) override;
-    std::string ReadConfigItem(std::string_view file, std::string_view section,
-                               std::string_view item) override;
-    UpdateResult UpdateConfigItems(std::string_view file, const UpdateDecision& decide) override;
+    SettingsStore& Store() override { return store_; }
     void ReportProblem(std::string_view line) override;
 
     // Everything the page reports goes through here; target is the handle the runtime gave out.
@@ -83,17 +78,7 @@ private:
     void post(Handler action);
     void settle();
 
-    // localStorage through the bridge: the bytes under the key, as the desktop keeps them in a file.
-    struct Stored
-    {
-        bool ok = false;
-        bool exists = false;
-        std::string bytes;
-        std::string reason;
-    };
-    Stored readStorage(std::string_view path);
-    std::string writeStorage(std::string_view path, const std::string& bytes); // "" or why it failed
-
+    LocalStorage store_;
     emscripten::val stage_;
     emscripten::val bridge_;
     emscripten::val document_;

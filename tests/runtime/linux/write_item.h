@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "runtime/posix/settings_file.h"
+#include "runtime/linux/settings_file.h"
 
 #include <string>
 #include <string_view>

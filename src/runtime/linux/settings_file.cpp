@@ -2,8 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_file.h"
 
-#include "runtime/profile_text.h"
-
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -12,9 +11,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <signal.h>
 #include <string>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -54,50 +53,6 @@ std::string describeErrno(int error)
 {
     return std::strerror(error);
 }
-
-// An exclusive lock on a directory, for one read-compare-write. The file itself cannot carry the lock,
-// since every write replaces it with a new one that the next writer would lock instead.
-class DirectoryLock
-{
-public:
-    DirectoryLock(const std::string& dir, std::chrono::milliseconds wait)
-        : fd_(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY))
-    {
-        if (!fd_) {
-            error_ = describeErrno(errno);
-            return;
-        }
-        // Polled rather than blocking, so that a copy that hangs while it holds the lock cannot hang this
-        // one as well.
-        const auto deadline = std::chrono::steady_clock::now() + wait;
-        for (;;) {
-            if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) {
-                locked_ = true;
-                return;
-            }
-            if (errno != EWOULDBLOCK && errno != EINTR) {
-                error_ = describeErrno(errno);
-                return;
-            }
-            if (std::chrono::steady_clock::now() >= deadline) {
-                error_ =
-                    "another program held it locked for more than " + std::to_string(wait.count()) + " ms";
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-    DirectoryLock(const DirectoryLock&) = delete;
-    DirectoryLock& operator=(const DirectoryLock&) = delete;
-
-    bool locked() const { return locked_; }
-    const std::string& error() const { return error_; }
-
-private:
-    Fd fd_;
-    bool locked_ = false;
-    std::string error_;
-};
 
 bool writeAll(int fd, std::string_view data)
 {
@@ -153,6 +108,7 @@ void sweepStale(const std::string& dir, const std::string& target)
     ::closedir(listing);
 }
 
+// The rename is only as lasting as the directory entry it changed. Sets errno on failure.
 bool syncDirectory(const std::string& dir)
 {
     Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -177,7 +133,8 @@ bool fill(int fd, std::string_view contents, const std::optional<Keep>& keep)
         if (keep->owner != ::geteuid() || keep->group != ::getegid()) {
             [[maybe_unused]] const bool kept = ::fchown(fd, keep->owner, keep->group) == 0;
         }
-        ::fchmod(fd, keep->mode);
+        if (::fchmod(fd, keep->mode) != 0)
+            return false;
     }
     return writeAll(fd, contents) && ::fsync(fd) == 0;
 }
@@ -208,16 +165,12 @@ std::optional<std::string> stage(const std::string& dir, const std::string& targ
     return name;
 }
 
-std::optional<std::string> readTarget(const std::string& target)
+// The whole of an open file from its start; nothing when it is not a regular file, or too large.
+std::optional<std::string> readOpen(int fd)
 {
-    // Non-blocking, so that a FIFO planted at the path cannot hang the program; no following, since the
-    // link rule has had its say already.
-    Fd fd(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
-    if (!fd)
-        return std::nullopt;
     struct stat st
     {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<std::size_t>(st.st_size) > kMaxFileBytes) {
         errno = EINVAL;
         return std::nullopt;
@@ -234,7 +187,7 @@ std::optional<std::string> readTarget(const std::string& target)
             }
             data.resize(data.size() + 4096);
         }
-        const auto n = ::read(fd.get(), data.data() + got, data.size() - got);
+        const auto n = ::pread(fd, data.data() + got, data.size() - got, static_cast<off_t>(got));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -246,6 +199,21 @@ std::optional<std::string> readTarget(const std::string& target)
     }
     data.resize(got);
     return data;
+}
+
+// Non-blocking, so that a FIFO planted at the path cannot hang the program; no following, since the link
+// rule has had its say already.
+int openTarget(const std::string& target, int access)
+{
+    return ::open(target.c_str(), access | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+}
+
+std::optional<std::string> readTarget(const std::string& target)
+{
+    Fd fd(openTarget(target, O_RDONLY));
+    if (!fd)
+        return std::nullopt;
+    return readOpen(fd.get());
 }
 
 bool lexists(const std::string& path)
@@ -281,42 +249,122 @@ Resolved resolve(const std::string& path)
     return {resolved, false, {}};
 }
 
-// The whole file, or nothing when it is missing, refused, not a regular file, unreadable or too large.
-std::optional<std::string> readFile(const std::string& path)
+using Clock = std::chrono::steady_clock;
+using Outcome = UpdateResult::Outcome;
+
+UpdateResult failed(std::string reason)
 {
-    const auto where = resolve(path);
-    if (where.refused)
-        return std::nullopt;
-    return readTarget(where.target);
+    return {Outcome::Failed, std::move(reason)};
 }
 
-// Replaces the file at path with contents, keeping its owner, group and mode. Sets errno on failure.
-bool replaceFile(const std::string& path, std::string_view contents)
+// Puts staged in target's place and makes that last. Sets errno on failure.
+bool install(const std::string& staged, const std::string& target)
 {
-    const auto where = resolve(path);
-    if (where.refused) {
-        errno = EPERM;
-        return false;
-    }
-    const auto& target = where.target;
-    const auto dir = directoryOf(target);
-    struct stat old
-    {};
-    std::optional<Keep> keep;
-    if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        keep = Keep{static_cast<mode_t>(old.st_mode & 07777), old.st_uid, old.st_gid};
-    const auto staged = stage(dir, target, contents, keep);
-    if (!staged)
-        return false;
-    if (::rename(staged->c_str(), target.c_str()) != 0) {
+    if (::rename(staged.c_str(), target.c_str()) != 0) {
         const int error = errno;
-        ::unlink(staged->c_str());
+        ::unlink(staged.c_str());
         errno = error;
         return false;
     }
-    syncDirectory(dir);
+    const auto dir = directoryOf(target);
+    if (!syncDirectory(dir))
+        return false;
     sweepStale(dir, target);
     return true;
+}
+
+// A file system that gives no locks at all, as opposed to a lock that somebody holds.
+bool noLocksHere(int error)
+{
+    return error == ENOLCK || error == EOPNOTSUPP || error == EINVAL || error == ENOSYS;
+}
+
+// Polled rather than blocking, so that a copy that hangs while it holds the lock cannot hang this one as
+// well. Why the lock could not be had, or nothing once it is held or there is none to be had.
+std::optional<std::string> takeLock(int fd, const TryLock& tryLock, Clock::time_point deadline,
+                                    std::chrono::milliseconds wait)
+{
+    for (;;) {
+        if (tryLock(fd) == 0)
+            return std::nullopt;
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (noLocksHere(error))
+            return std::nullopt;
+        if (error != EAGAIN && error != EACCES)
+            return "it could not be locked: " + describeErrno(error);
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return "another program held it locked for more than " + std::to_string(wait.count()) + " ms";
+        std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(10), deadline - now));
+    }
+}
+
+// The first file at target, made whole before anyone can see it: nothing to lock, so a link that fails
+// when another copy got there first. Nothing means that one did, and the update starts again.
+std::optional<UpdateResult> create(const std::string& target, const UpdateDecision& decide)
+{
+    const auto items = decide(ConfigSnapshot{});
+    if (items.empty())
+        return UpdateResult{Outcome::Kept, {}};
+    const auto dir = directoryOf(target);
+    const auto staged = stage(dir, target, applyConfigItems({}, items), std::nullopt);
+    if (!staged)
+        return failed(describeErrno(errno));
+    if (::link(staged->c_str(), target.c_str()) == 0) {
+        ::unlink(staged->c_str());
+        if (!syncDirectory(dir))
+            return failed(describeErrno(errno));
+        sweepStale(dir, target);
+        return UpdateResult{Outcome::Written, {}};
+    }
+    if (errno == EEXIST) {
+        ::unlink(staged->c_str());
+        return std::nullopt;
+    }
+    // A file system without hard links gets the rename, which only loses to a copy making the file in
+    // the same instant.
+    if (!install(*staged, target))
+        return failed(describeErrno(errno));
+    return UpdateResult{Outcome::Written, {}};
+}
+
+// One round of the lock protocol on target. Nothing means that another copy replaced or made the file
+// meanwhile, and the update starts again on the file that is there now.
+std::optional<UpdateResult> attempt(const std::string& target, const UpdateDecision& decide,
+                                    Clock::time_point deadline, std::chrono::milliseconds wait,
+                                    const TryLock& tryLock)
+{
+    Fd fd(openTarget(target, O_RDWR));
+    if (!fd) {
+        if (errno == ENOENT)
+            return create(target, decide);
+        return failed("it cannot be opened for writing: " + describeErrno(errno));
+    }
+    if (auto refusal = takeLock(fd.get(), tryLock, deadline, wait))
+        return failed(std::move(*refusal));
+    struct stat locked
+    {};
+    struct stat named
+    {};
+    if (::fstat(fd.get(), &locked) != 0)
+        return failed("it cannot be read: " + describeErrno(errno));
+    if (::lstat(target.c_str(), &named) != 0 || named.st_dev != locked.st_dev ||
+        named.st_ino != locked.st_ino)
+        return std::nullopt;
+    auto contents = readOpen(fd.get());
+    if (!contents)
+        return failed("it cannot be read: " + describeErrno(errno));
+    const ConfigSnapshot now{true, std::move(*contents)};
+    const auto items = decide(now);
+    if (items.empty())
+        return UpdateResult{Outcome::Kept, {}};
+    const Keep keep{static_cast<mode_t>(locked.st_mode & 07777), locked.st_uid, locked.st_gid};
+    const auto staged = stage(directoryOf(target), target, applyConfigItems(now.contents, items), keep);
+    if (!staged || !install(*staged, target))
+        return failed(describeErrno(errno));
+    return UpdateResult{Outcome::Written, {}};
 }
 
 } // namespace
@@ -334,8 +382,12 @@ FileCheck check(const std::string& path)
     const auto where = resolve(path);
     if (where.refused)
         return {Verdict::Refused, where.reason};
-    if (lexists(where.target) && !readTarget(where.target))
-        return {Verdict::Unwritable, "it cannot be read: " + describeErrno(errno)};
+    if (lexists(where.target)) {
+        if (!readTarget(where.target))
+            return {Verdict::Unwritable, "it cannot be read: " + describeErrno(errno)};
+        if (!Fd(openTarget(where.target, O_RDWR)))
+            return {Verdict::Unwritable, "it cannot be opened for writing: " + describeErrno(errno)};
+    }
     const auto probe = temporaryName(where.target);
     const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -345,37 +397,47 @@ FileCheck check(const std::string& path)
     return {};
 }
 
-std::string readItem(const std::string& path, std::string_view section, std::string_view item)
+ConfigRead read(const std::string& path)
 {
-    const auto contents = readFile(path);
-    if (!contents)
-        return {};
-    return profile::read(*contents, section, item).value_or(std::string{});
-}
-
-UpdateResult update(const std::string& path, const UpdateDecision& decide, std::chrono::milliseconds lockWait)
-{
-    using Outcome = UpdateResult::Outcome;
     const auto where = resolve(path);
     if (where.refused)
-        return {Outcome::Failed, where.reason};
-    const DirectoryLock lock(directoryOf(where.target), lockWait);
-    if (!lock.locked())
-        return {Outcome::Failed, "its directory could not be locked: " + lock.error()};
-    ConfigSnapshot now;
-    if (lexists(where.target)) {
-        auto contents = readTarget(where.target);
-        if (!contents)
-            return {Outcome::Failed, "it cannot be read: " + describeErrno(errno)};
-        now.exists = true;
-        now.contents = std::move(*contents);
+        return {false, {}, where.reason};
+    if (!lexists(where.target))
+        return {true, {}, {}};
+    auto contents = readTarget(where.target);
+    if (!contents)
+        return {false, {}, "it cannot be read: " + describeErrno(errno)};
+    return {true, {true, std::move(*contents)}, {}};
+}
+
+std::string readItem(const std::string& path, std::string_view section, std::string_view item)
+{
+    return read(path).snapshot.item(section, item);
+}
+
+int tryOfdLock(int fd)
+{
+    struct flock lock
+    {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock);
+}
+
+UpdateResult update(const std::string& path, const UpdateDecision& decide, std::chrono::milliseconds lockWait,
+                    const TryLock& tryLock)
+{
+    const auto where = resolve(path);
+    if (where.refused)
+        return failed(where.reason);
+    const auto deadline = Clock::now() + lockWait;
+    for (;;) {
+        if (auto result = attempt(where.target, decide, deadline, lockWait, tryLock))
+            return std::move(*result);
+        if (Clock::now() >= deadline)
+            return failed("other programs kept replacing it for more than " +
+                          std::to_string(lockWait.count()) + " ms");
     }
-    const auto items = decide(now);
-    if (items.empty())
-        return {Outcome::Kept, {}};
-    if (!replaceFile(where.target, applyConfigItems(now.contents, items)))
-        return {Outcome::Failed, describeErrno(errno)};
-    return {Outcome::Written, {}};
 }
 
 } // namespace pelindra::settings

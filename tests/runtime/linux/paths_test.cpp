@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "runtime/posix/paths.h"
+#include "runtime/linux/paths.h"
 #include "temp_dir.h"
 
 #include <cstdlib>
@@ -82,7 +82,7 @@ TEST(Paths, TheProgramDirectoryHoldsTheRunningProgram)
     ASSERT_FALSE(directory.empty());
     EXPECT_EQ(directory.front(), '/');
     EXPECT_NE(directory.back(), '/');
-    EXPECT_TRUE(fs::exists(fs::path(directory) / "posix_tests"));
+    EXPECT_TRUE(fs::exists(fs::path(directory) / "linux_tests"));
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "runtime/posix/settings_file.h"
+#include "runtime/linux/settings_file.h"
 #include "temp_dir.h"
 #include "write_item.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -140,6 +140,16 @@ TEST(SettingsFile, ReportsADirectoryThatTakesNoFilesAsUnwritable)
     }));
     EXPECT_TRUE(usable(path)) << "the owner can still write there";
     EXPECT_EQ(readBytes(path), "[Mybest]\r\nScore=5\r\n");
+
+    // A file its user may not write stays as it is, even where the directory would take its replacement.
+    fs::permissions(dir.path(), fs::perms::all);
+    EXPECT_TRUE(asNobody([&] {
+        const auto theirs = dir.file("read-only.dat");
+        writeBytes(theirs, "[Mybest]\r\nScore=5\r\n");
+        ::chmod(theirs.c_str(), 0444);
+        return readItem(theirs, "Mybest", "Score") == "5" && !usable(theirs) &&
+               !writeItem(theirs, "Mybest", "Score", "9") && readBytes(theirs) == "[Mybest]\r\nScore=5\r\n";
+    }));
 }
 
 TEST(SettingsFile, WritesThroughAnOwnLinkInTheTargetsDirectoryKeepingItsGroupAndMode)
@@ -290,27 +300,90 @@ TEST(SettingsFile, TwoCopiesUpdatingAtOnceTakeTurns)
     EXPECT_EQ(seen, "2");
 }
 
+// Open file description locks conflict within one process too, as between two.
 TEST(SettingsFile, AnUpdateGivesUpOnALockHeldTooLongAndSaysSo)
 {
     TempDir dir;
     const auto path = dir.file("data.dat");
-    const int held = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    // Another open file description, as another process would have.
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const auto result = update(path, writeRecord("1", "1"), std::chrono::milliseconds(50));
-        std::_Exit(result.outcome == UpdateResult::Outcome::Failed &&
-                           result.reason.find("locked") != std::string::npos
-                       ? 0
-                       : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    writeBytes(path, "[Mybest]\r\nScore=0\r\n");
+    const int held = ::open(path.c_str(), O_RDWR);
+    ASSERT_EQ(tryOfdLock(held), 0);
+    const auto result = update(path, writeRecord("1", "1"), std::chrono::milliseconds(50));
     ::close(held);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(result.outcome, UpdateResult::Outcome::Failed);
+    EXPECT_NE(result.reason.find("locked"), std::string::npos) << result.reason;
+    EXPECT_EQ(readBytes(path), "[Mybest]\r\nScore=0\r\n");
+}
+
+TEST(SettingsFile, ALockOnAFileThatWasReplacedMeanwhileIsTakenAgainOnTheNewOne)
+{
+    TempDir dir;
+    const auto path = dir.file("data.dat");
+    writeBytes(path, "[Mybest]\r\nScore=1\r\n");
+    int locks = 0;
+    // Another copy saves while this one waits for the lock on the file it opened.
+    const TryLock replacedFirst = [&](int fd) {
+        if (locks++ == 0) {
+            writeBytes(dir.file("theirs"), "[Mybest]\r\nScore=7\r\n");
+            fs::rename(dir.file("theirs"), path);
+        }
+        return tryOfdLock(fd);
+    };
+    std::string seen;
+    const auto result = update(
+        path,
+        [&](const ConfigSnapshot& now) {
+            seen = now.item("Mybest", "Score");
+            return std::vector<ConfigItem>{{"Mybest", "Time", "3"}};
+        },
+        kLockWait, replacedFirst);
+    EXPECT_EQ(result.outcome, UpdateResult::Outcome::Written);
+    EXPECT_EQ(locks, 2);
+    EXPECT_EQ(seen, "7");
+    EXPECT_EQ(readBytes(path), "[Mybest]\r\nScore=7\r\nTime=3\r\n");
+}
+
+// NFS locks byte ranges, and only through a descriptor open for writing, as a directory never is; NFS
+// without a lock manager gives none at all, and a save there must still go through.
+TEST(SettingsFile, AnUpdateLocksAsNfsAllowsAndGoesAheadWhereNoLockCanBeHad)
+{
+    const TryLock nfs = [](int fd) {
+        if ((::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) {
+            errno = EBADF;
+            return -1;
+        }
+        return tryOfdLock(fd);
+    };
+    const TryLock noLockManager = [](int) {
+        errno = ENOLCK;
+        return -1;
+    };
+    for (const auto& lock : {nfs, noLockManager}) {
+        TempDir dir;
+        const auto path = dir.file("data.dat");
+        writeBytes(path, "[Mybest]\r\nScore=1\r\n");
+        EXPECT_EQ(update(path, writeRecord("2", "5"), kLockWait, lock).outcome,
+                  UpdateResult::Outcome::Written);
+        EXPECT_EQ(readBytes(path), "[Mybest]\r\nScore=2\r\nTime=5\r\n");
+    }
+}
+
+TEST(SettingsFile, AFirstFileThatAnotherCopyMadeMeanwhileIsDecidedOnAgainAndKept)
+{
+    TempDir dir;
+    const auto path = dir.file("data.dat");
+    std::vector<std::string> seen;
+    const auto result = update(path, [&](const ConfigSnapshot& now) {
+        seen.push_back(now.exists ? now.item("Mybest", "Score") : "<none>");
+        if (now.exists)
+            return std::vector<ConfigItem>{};
+        writeBytes(path, "[Mybest]\r\nScore=9\r\n");
+        return std::vector<ConfigItem>{{"Mybest", "Score", "1"}};
+    });
+    EXPECT_EQ(result.outcome, UpdateResult::Outcome::Kept);
+    EXPECT_EQ(seen, (std::vector<std::string>{"<none>", "9"}));
+    EXPECT_EQ(readBytes(path), "[Mybest]\r\nScore=9\r\n");
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
 
 TEST(SettingsFile, AWriteThatRunsOutOfRoomFailsWithItsReasonAndKeepsTheOldFile)
