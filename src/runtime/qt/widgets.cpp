@@ -3,7 +3,6 @@
 #include "widgets.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -89,12 +88,9 @@ void paintLabelText(QPainter& painter, const QRect& area, const QString& text, c
 }
 
 TextControl::TextControl(const layout::Control& control, const QFont& font, QWidget* parent)
-    : QWidget(parent), control_(control),
-      text_(QString::fromUtf8(control.text.data(), qsizetype(control.text.size()))),
-      colour_(control.colour == layout::kNoColour ? QColor(Qt::white) : toQColor(control.colour))
+    : QWidget(parent), control_(control)
 {
     setFont(font);
-    setAccessibleName(text_);
 }
 
 void TextControl::setText(const QString& text)
@@ -163,17 +159,11 @@ Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget*
     : TextControl(control, font, parent), onClick_(std::move(onClick))
 {}
 
-bool blockedByModalWindow(const QWidget* widget)
-{
-    const auto* modal = QApplication::activeModalWidget();
-    return modal != nullptr && modal != widget->window();
-}
-
 void Clickable::activate()
 {
     // Every way in comes through here, an assistive tool's press too, which can name a control that the
-    // player could not reach with the mouse or the keyboard.
-    if (onClick_ && isVisible() && !blockedByModalWindow(this))
+    // player could not reach with the mouse or the keyboard: the window model says whether it may.
+    if (onClick_)
         onClick_();
 }
 
