@@ -172,20 +172,15 @@ WindowId WindowModel::owner() const
 
 void WindowModel::openStart(std::string_view name)
 {
-    if (exiting_)
-        return;
-    auto* w = build(name, false, 0);
-    if (w == nullptr)
-        return;
-    const auto id = w->id;
-    raise(id, {}, Event::Created);
-    if ((w = open(name)) != nullptr && w->id == id) {
-        w->visible = true;
-        surface_.opened(*w);
-    }
+    load(name, false, {}, true);
 }
 
 void WindowModel::load(std::string_view name, bool modal, Handler afterClose)
+{
+    load(name, modal, std::move(afterClose), modal);
+}
+
+void WindowModel::load(std::string_view name, bool modal, Handler afterClose, bool show)
 {
     if (exiting_)
         return;
@@ -202,7 +197,7 @@ void WindowModel::load(std::string_view name, bool modal, Handler afterClose)
     raise(id, {}, Event::Created);
     if ((w = open(name)) == nullptr || w->id != id)
         return;
-    w->visible = modal || w->form().visible;
+    w->visible = show || w->form().visible;
     if (w->visible)
         surface_.opened(*w);
 }

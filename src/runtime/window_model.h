@@ -124,6 +124,8 @@ private:
     // The open build of a window; nullptr when it is not open, and for a name no layout has (which a
     // strict model refuses).
     WindowState* open(std::string_view name) const;
+    // Shown at the end whatever its layout says when show is set.
+    void load(std::string_view name, bool modal, Handler afterClose, bool show);
     WindowState* build(std::string_view name, bool modal, WindowId owner);
     void destroy(std::string_view name);
     void refuse(const std::string& what) const;

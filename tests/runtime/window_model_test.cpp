@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime/window_model.h"
 
+#include <algorithm>
 #include <array>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace pelindra {
 namespace {
@@ -16,6 +18,8 @@ using ::testing::ElementsAre;
 constexpr std::array kControls{
     Control{.name = "first", .type = ControlType::Timer, .interval = 10},
     Control{.name = "second", .type = ControlType::Timer, .interval = 10},
+    Control{.name = "box", .type = ControlType::GroupBox, .visible = false},
+    Control{.name = "inner", .type = ControlType::LinkBox, .parent = "box", .text = "in"},
     Control{.name = "label", .type = ControlType::TransparentLabel, .geometry = {1, 20, 3, 4}, .text = "hi"},
 };
 constexpr layout::Window kMain{.name = "Main", .caption = "main", .controls = kControls};
@@ -39,9 +43,14 @@ protected:
         model.define({&kMain,
                       {{"first", Event::Tick, [this] { onFirstTick(); }},
                        {"second", Event::Tick, [this] { ran.emplace_back("second"); }},
+                       {"inner", Event::Clicked, [this] { ran.emplace_back("inner"); }},
                        {"label", Event::Clicked, [this] { ran.emplace_back("label"); }},
                        {"", Event::Created, [this] { ran.emplace_back("created"); }}}});
-        model.define({&kDialog, {{"back", Event::Clicked, [this] { model.close("Dialog"); }}}});
+        model.define({&kDialog, {{"back", Event::Clicked, [this] {
+                                      closing = "closing";
+                                      model.close("Dialog");
+                                      closing = "returned";
+                                  }}}});
     }
 
     WindowId idOf(std::string_view window) const
@@ -54,6 +63,7 @@ protected:
     WindowModel model{surface};
     std::function<void()> onFirstTick = [] {};
     std::vector<std::string> ran;
+    std::string closing = "open"; // what the closing handler of the dialog is doing
 };
 
 TEST_F(Model, EveryPropertyStartsFromItsLayoutAndAControlWithoutAColourReadsWhite)
@@ -63,7 +73,60 @@ TEST_F(Model, EveryPropertyStartsFromItsLayoutAndAControlWithoutAColourReadsWhit
     EXPECT_EQ(integerOf(model.get("Main", "label", Property::Top)), 20);
     EXPECT_EQ(integerOf(model.get("Main", "label", Property::TextColour)), layout::rgb(255, 255, 255));
     EXPECT_EQ(integerOf(model.get("Main", "first", Property::Interval)), 10);
+    EXPECT_EQ(integerOf(model.get("Main", "box", Property::Visible)), 0);
+    EXPECT_EQ(integerOf(model.get("Main", "", Property::Visible)), 1);
     EXPECT_EQ(textOf(model.get("Main", "", Property::Caption)), "main");
+}
+
+TEST_F(Model, AStrictModelThrowsOnNamesAndPropertiesNoLayoutHasAndAWindowIsDefinedOnce)
+{
+    WindowModel strict{surface, true};
+    strict.define({&kMain, {}});
+    strict.load("Main", false, {});
+    EXPECT_THROW(strict.set("Main", "lable", Property::Caption, std::string("x")), std::logic_error);
+    EXPECT_THROW(strict.set("Main", "first", Property::Caption, std::string("x")), std::logic_error);
+    EXPECT_THROW(strict.get("Main", "label", Property::Interval), std::logic_error);
+    EXPECT_THROW(strict.load("Nowhere", false, {}), std::logic_error);
+    EXPECT_THROW(strict.define({&kMain, {}}), std::logic_error) << "a window is defined once";
+    EXPECT_THROW(model.define({&kMain, {}}), std::logic_error) << "by a forgiving model too";
+    EXPECT_EQ(integerOf(model.get("Main", "lable", Property::Top)), 0) << "which reads unknown names as 0";
+}
+
+TEST_F(Model, TakesClicksOnlyOnControlsThePlayerCanSee)
+{
+    model.load("Main", false, {});
+    const auto main = idOf("Main");
+    EXPECT_FALSE(model.click(main, "inner")) << "its group box is hidden";
+    model.set("Main", "box", Property::Visible, 1);
+    EXPECT_TRUE(model.click(main, "inner"));
+    model.set("Main", "", Property::Visible, 0);
+    EXPECT_FALSE(model.click(main, "inner"));
+    EXPECT_EQ(std::count(ran.begin(), ran.end(), "inner"), 1);
+}
+
+TEST_F(Model, AModalWindowBlocksTheOthersAndWhatWaitsForItRunsOnceItsCloserHasReturned)
+{
+    model.load("Main", false, {});
+    model.set("Main", "box", Property::Visible, 1);
+    const auto main = idOf("Main");
+    model.load("Dialog", true, [this] { ran.push_back(closing); });
+    EXPECT_FALSE(model.click(main, "inner")) << "the window beneath is blocked";
+    EXPECT_FALSE(model.requestClose(main));
+    EXPECT_TRUE(model.tick(main, "second")) << "its timers tick on";
+    EXPECT_TRUE(model.click(idOf("Dialog"), "back"));
+    EXPECT_EQ(ran.back(), "second") << "not inside the handler that closed it";
+    model.settle();
+    EXPECT_EQ(ran.back(), "returned");
+    EXPECT_TRUE(model.click(main, "inner"));
+}
+
+TEST_F(Model, WhatWaitsForAModalWindowDiesWithTheProgram)
+{
+    model.load("Dialog", true, [this] { ran.emplace_back("after"); });
+    model.exit(0);
+    model.close("Dialog");
+    model.settle();
+    EXPECT_TRUE(ran.empty());
 }
 
 TEST_F(Model, AClosedOrReplacedWindowsTimersAndControlsNeverReachAHandlerAgain)

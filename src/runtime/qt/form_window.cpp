@@ -104,10 +104,8 @@ QWidget* FormWindow::build(const WindowState& state, const ControlState& control
         w = new DecoratedLabel(layout, font, parent);
         break;
     case layout::ControlType::LinkBox:
-        w = new LinkBox(layout, font, parent, click);
-        break;
     case layout::ControlType::LinkText:
-        w = new LinkText(layout, font, parent, click);
+        w = new Link(layout, font, parent, click);
         break;
     case layout::ControlType::Timer:
         break;

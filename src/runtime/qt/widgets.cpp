@@ -230,17 +230,26 @@ void Clickable::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
-LinkBox::LinkBox(const layout::Control& control, const QFont& font, QWidget* parent,
-                 std::function<void()> onClick)
+Link::Link(const layout::Control& control, const QFont& font, QWidget* parent, std::function<void()> onClick)
     : Clickable(control, font, parent, std::move(onClick))
 {
     setFocusPolicy(Qt::TabFocus);
 }
 
-void LinkBox::paintEvent(QPaintEvent*)
+void Link::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QRect box = rect().adjusted(0, 0, -1, -1);
+    if (control_.type == layout::ControlType::LinkText) {
+        const bool lit = hovered() || pressed();
+        painter.setPen(lit ? linkstyle::kTextHover : linkstyle::kTextRest);
+        paintLabelText(painter, rect(), text_, font(), false, layout::Align::Left);
+        if (hasFocus()) {
+            painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
+            painter.drawRect(box);
+        }
+        return;
+    }
     if (pressed())
         painter.fillRect(rect(), linkstyle::kBoxPressed);
     if (hovered() && !pressed()) {
@@ -255,25 +264,6 @@ void LinkBox::paintEvent(QPaintEvent*)
     f.setUnderline(hovered());
     painter.setPen(linkstyle::kBoxText);
     paintLabelText(painter, rect().adjusted(4, 0, -4, 0), text_, f, false, layout::Align::Left);
-}
-
-LinkText::LinkText(const layout::Control& control, const QFont& font, QWidget* parent,
-                   std::function<void()> onClick)
-    : Clickable(control, font, parent, std::move(onClick))
-{
-    setFocusPolicy(Qt::TabFocus);
-}
-
-void LinkText::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const bool lit = hovered() || pressed();
-    painter.setPen(lit ? linkstyle::kTextHover : linkstyle::kTextRest);
-    paintLabelText(painter, rect(), text_, font(), false, layout::Align::Left);
-    if (hasFocus()) {
-        painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
 }
 
 void GroupBox::paintEvent(QPaintEvent*)

@@ -109,23 +109,12 @@ private:
     bool pressed_ = false;
 };
 
-class LinkBox : public Clickable
+// A link of either kind: a box, or text alone, each drawn in its own style.
+class Link : public Clickable
 {
     Q_OBJECT
 public:
-    LinkBox(const layout::Control& control, const QFont& font, QWidget* parent,
-            std::function<void()> onClick);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
-class LinkText : public Clickable
-{
-    Q_OBJECT
-public:
-    LinkText(const layout::Control& control, const QFont& font, QWidget* parent,
-             std::function<void()> onClick);
+    Link(const layout::Control& control, const QFont& font, QWidget* parent, std::function<void()> onClick);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 #include "dom_page.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace pelindra::web {
@@ -53,26 +54,9 @@ int keyboardRank(const layout::Window& form, const layout::Control& control)
     return static_cast<int>(std::find(order.begin(), order.end(), &control) - order.begin()) + 1;
 }
 
-const char* classOf(layout::ControlType type)
-{
-    switch (type) {
-    case layout::ControlType::PictureBox:
-        return "ctl picture";
-    case layout::ControlType::GroupBox:
-        return "ctl group";
-    case layout::ControlType::TransparentLabel:
-        return "ctl label";
-    case layout::ControlType::Label:
-        return "ctl label decorated";
-    case layout::ControlType::LinkBox:
-        return "ctl linkbox";
-    case layout::ControlType::LinkText:
-        return "ctl linktext";
-    case layout::ControlType::Timer:
-        break;
-    }
-    return "ctl";
-}
+// The classes of pelindra.css for each control type, in the order of layout::ControlType.
+constexpr std::array<const char*, 7> kControlClasses{
+    "ctl picture", "ctl group", "ctl label", "ctl label decorated", "ctl linkbox", "ctl linktext", "ctl"};
 
 // The classes of pelindra.css that set a caption's font and flow as the layout asks.
 std::string textClasses(const layout::Control& control, const TextBox& box)
@@ -223,7 +207,8 @@ void DomPage::makeElement(const WindowState& state, Window& window, const Contro
             parent = built.element;
     }
 
-    auto element = make(drawn.clickable ? "button" : "div", classOf(layout.type));
+    auto element =
+        make(drawn.clickable ? "button" : "div", kControlClasses[static_cast<std::size_t>(layout.type)]);
     element.call<void>("setAttribute", std::string("data-control"), std::string(layout.name));
     const auto& g = layout.geometry;
     // Topmost first in the layout; a control's children stay within it, as child widgets do.
