@@ -57,7 +57,7 @@ public:
 
     // Built, not yet shown; its timers are started through changed() right after.
     virtual void built(const WindowState& window) = 0;
-    // Closed or replaced, or the program ends: never drawn again, its timers stopped.
+    // Closed or replaced: never drawn again. Whatever the surface still delivers for it is refused.
     virtual void destroyed(WindowId window) = 0;
     // A property changed: the window's own when control is nullptr. An interval is told every time it
     // is set, since setting one restarts its period.
@@ -68,6 +68,7 @@ public:
     virtual void handling(const WindowState& /*window*/, std::string_view /*control*/, Event /*event*/) {}
     // Work is waiting: call settle() once no handler runs.
     virtual void wake() {}
+    // The program ends: the surface takes its windows down, and the model takes no input any more.
     virtual void ended(int /*code*/) {}
 };
 

@@ -11,8 +11,7 @@
 namespace pelindra {
 namespace {
 
-using layout::Control;
-using layout::ControlType;
+using namespace layout;
 using ::testing::ElementsAre;
 
 constexpr std::array kControls{

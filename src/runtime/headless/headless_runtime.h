@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// A runtime without windows, for tests. It builds the same layouts into a store of properties, runs
+// A runtime without windows, for tests: the window model every runtime has, with no surface. It runs
 // timers on a virtual clock that the test advances, draws scripted random numbers, keeps settings files
 // in memory and writes down every call it receives, in order.
 //
@@ -10,7 +10,7 @@
 // to one) only once the handler that is running has returned: every move of a test (a click, a close, a
 // stretch of time) comes back once all of that has run.
 //
-// Unlike the real runtime it is strict: a name that no layout has, or a property that a control does
+// Unlike the real runtimes its model is strict: a name that no layout has, or a property that a control does
 // not have, throws std::logic_error, so that a misspelt control fails a test instead of going unnoticed.
 
 #include "runtime/layout.h"
@@ -28,7 +28,6 @@
 
 namespace pelindra::headless {
 
-// The surface is nothing at all: what a window shows is what the model holds.
 class HeadlessRuntime final : private WindowSurface, public ModelRuntime
 {
 public:
