@@ -39,6 +39,14 @@ ControlState* WindowState::control(std::string_view name)
     return const_cast<ControlState*>(std::as_const(*this).control(name));
 }
 
+bool WindowState::clickable(const ControlState& control) const
+{
+    const auto type = control.layout->type;
+    return type == layout::ControlType::LinkBox || type == layout::ControlType::LinkText ||
+           (type == layout::ControlType::TransparentLabel &&
+            definition->handlerFor(control.layout->name, Event::Clicked) != nullptr);
+}
+
 WindowModel::WindowModel(WindowSurface& surface, bool strict) : surface_(surface), strict_(strict) {}
 
 WindowModel::~WindowModel() = default;

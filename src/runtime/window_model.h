@@ -47,6 +47,8 @@ struct WindowState
     std::string_view name() const { return form().name; }
     const ControlState* control(std::string_view name) const;
     ControlState* control(std::string_view name);
+    // Whether the control answers clicks at all: a link always, a label when a handler is bound to them.
+    bool clickable(const ControlState& control) const;
 };
 
 // How a runtime shows the model. Every call comes after the model has changed.

@@ -95,7 +95,7 @@ QWidget* FormWindow::build(const WindowState& state, const ControlState& control
         w = new GroupBox(parent);
         break;
     case layout::ControlType::TransparentLabel:
-        if (definition_.handlerFor(layout.name, Event::Clicked) != nullptr)
+        if (state.clickable(control))
             w = new Clickable(layout, font, parent, click);
         else
             w = new TransparentLabel(layout, font, parent);

@@ -171,10 +171,7 @@ void DomPage::build(const WindowState& state)
         drawn.lines = displayedText(control.caption).lines;
         if (layout::hasProperty(layout.type, Property::Caption))
             drawn.box = textBox(layout);
-        drawn.clickable = layout.type == layout::ControlType::LinkBox ||
-                          layout.type == layout::ControlType::LinkText ||
-                          (layout.type == layout::ControlType::TransparentLabel &&
-                           state.definition->handlerFor(layout.name, Event::Clicked) != nullptr);
+        drawn.clickable = state.clickable(control);
         if (layout.type == layout::ControlType::Timer || drawn.clickable)
             drawn.handle = handle(state.id, std::string(layout.name));
         window->controls.emplace(std::string(layout.name), std::move(drawn));
