@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The form in which windows are written down. Both runtimes build their windows from it, so a
+// The form in which windows are written down. The window model builds every window from it, so a
 // layout is plain constant data with no behaviour of its own.
 
 #include "runtime.h"

@@ -4,40 +4,34 @@
 
 #include "profile_text.h"
 
+#include <array>
 #include <utility>
 
 namespace pelindra {
 
+namespace {
+
+// In the order of the enumerations.
+constexpr std::array<std::string_view, 5> kPropertyNames{"Visible", "Caption", "TextColour", "Top",
+                                                         "Interval"};
+constexpr std::array<std::string_view, 4> kEventNames{"Created", "Closed", "Clicked", "Tick"};
+
+template <std::size_t N>
+std::string_view nameIn(const std::array<std::string_view, N>& names, std::size_t index)
+{
+    return index < N ? names[index] : "?";
+}
+
+} // namespace
+
 std::string_view propertyName(Property property)
 {
-    switch (property) {
-    case Property::Visible:
-        return "Visible";
-    case Property::Caption:
-        return "Caption";
-    case Property::TextColour:
-        return "TextColour";
-    case Property::Top:
-        return "Top";
-    case Property::Interval:
-        return "Interval";
-    }
-    return "?";
+    return nameIn(kPropertyNames, static_cast<std::size_t>(property));
 }
 
 std::string_view eventName(Event event)
 {
-    switch (event) {
-    case Event::Created:
-        return "Created";
-    case Event::Closed:
-        return "Closed";
-    case Event::Clicked:
-        return "Clicked";
-    case Event::Tick:
-        return "Tick";
-    }
-    return "?";
+    return nameIn(kEventNames, static_cast<std::size_t>(event));
 }
 
 std::int32_t integerOf(const PropertyValue& value)

@@ -138,11 +138,15 @@ public:
     virtual void RegisterCleanup(std::function<void()> routine) = 0;
     virtual void ExitProgram(int code) = 0;
 
-    // Builds the window afresh; its Created handler runs before it is shown. A modal window takes all
-    // input from the other windows until it closes. The call returns at once either way, so no runtime
-    // needs a nested event loop: what has to wait for a modal window goes into afterClose, which runs
-    // once that window has closed and the handler that closed it has returned. It never runs when the
-    // program ends first. A window that is not modal ignores afterClose.
+    // Builds the window afresh; its Created handler runs before it is shown. A window that was open is
+    // replaced: its timers and handlers never run again. A modal window, while it is the topmost one
+    // shown, takes all input from the other windows until it closes. The call returns at once either
+    // way, so no runtime needs a nested event loop: what has to wait for a modal window goes into
+    // afterClose, which runs once that window has closed and the handler that closed it has returned.
+    // Loading a modal window that is still open keeps what waits for it: every afterClose given to it
+    // runs, in the order of the loads, when it finally closes. None runs when the program ends first,
+    // and once the program has begun to end, nothing loads. A window that is not modal ignores
+    // afterClose.
     virtual void LoadWindow(std::string_view window, bool modal, Handler afterClose) = 0;
     virtual void CloseWindow(std::string_view window) = 0;
 

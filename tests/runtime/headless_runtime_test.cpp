@@ -17,8 +17,6 @@ using ::testing::ElementsAre;
 constexpr std::array kControls{
     Control{.name = "tick", .type = ControlType::Timer, .interval = 300},
     Control{.name = "once", .type = ControlType::Timer},
-    Control{.name = "box", .type = ControlType::GroupBox, .visible = false},
-    Control{.name = "inner", .type = ControlType::LinkBox, .parent = "box", .text = "in"},
     Control{.name = "label", .type = ControlType::TransparentLabel, .geometry = {1, 20, 3, 4}, .text = "hi"},
 };
 constexpr layout::Window kMain{
@@ -42,7 +40,6 @@ protected:
                                if (!rt.isOpen("Dialog"))
                                    rt.LoadWindow("Dialog", true, {});
                            }},
-                          {"inner", Event::Clicked, [this] { ++innerClicks; }},
                           {"label", Event::Clicked, [this] {
                                rt.LoadWindow("Dialog", true, [this] { afterClose.push_back(closing); });
                                openerReturned = true;
@@ -56,32 +53,11 @@ protected:
 
     HeadlessRuntime rt;
     int ticks = 0;
-    int innerClicks = 0;
     std::vector<std::int64_t> onceAt;
     bool openerReturned = false;
     std::string closing = "open";
     std::vector<std::string> afterClose; // what the closing handler was doing when it ran
 };
-
-TEST_F(Headless, BuildsAWindowFromItsLayout)
-{
-    rt.LoadWindow("Main", false, {});
-    EXPECT_TRUE(rt.isShown("Main"));
-    EXPECT_EQ(rt.peekText("Main", "label", Property::Caption), "hi");
-    EXPECT_EQ(rt.peekInteger("Main", "label", Property::Top), 20);
-    EXPECT_EQ(rt.peekInteger("Main", "tick", Property::Interval), 300);
-    EXPECT_EQ(rt.peekInteger("Main", "box", Property::Visible), 0);
-}
-
-TEST_F(Headless, ThrowsOnNamesAndPropertiesNoLayoutHasAndOnAWindowDefinedTwice)
-{
-    rt.LoadWindow("Main", false, {});
-    EXPECT_THROW(rt.SetProperty("Main", "lable", Property::Caption, std::string("x")), std::logic_error);
-    EXPECT_THROW(rt.SetProperty("Main", "tick", Property::Caption, std::string("x")), std::logic_error);
-    EXPECT_THROW(rt.GetProperty("Main", "label", Property::Interval), std::logic_error);
-    EXPECT_THROW(rt.LoadWindow("Nowhere", false, {}), std::logic_error);
-    EXPECT_THROW(rt.DefineWindow({&kMain, {}}), std::logic_error) << "a window is defined once";
-}
 
 TEST_F(Headless, RunsTimersOnVirtualTimeFromTheirLastStart)
 {
@@ -103,35 +79,6 @@ TEST_F(Headless, RunsTimersOnVirtualTimeFromTheirLastStart)
     EXPECT_EQ(ticks, 5);
 }
 
-TEST_F(Headless, DeliversClicksOnlyToControlsThePlayerCanSee)
-{
-    rt.LoadWindow("Main", false, {});
-    EXPECT_FALSE(rt.click("Main", "inner")) << "its group box is hidden";
-    rt.SetProperty("Main", "box", Property::Visible, std::int32_t{1});
-    EXPECT_TRUE(rt.click("Main", "inner"));
-    rt.SetProperty("Main", "", Property::Visible, std::int32_t{0});
-    EXPECT_FALSE(rt.click("Main", "inner"));
-    EXPECT_EQ(innerClicks, 1);
-}
-
-TEST_F(Headless, AModalWindowBlocksTheOthersAndWhatWaitsForItRunsOnceItsCloserHasReturned)
-{
-    rt.LoadWindow("Main", false, {});
-    rt.SetProperty("Main", "box", Property::Visible, std::int32_t{1});
-    EXPECT_TRUE(rt.click("Main", "label"));
-    EXPECT_TRUE(openerReturned) << "no nested loop: the opener goes on at once";
-    EXPECT_TRUE(rt.isShown("Dialog"));
-    EXPECT_FALSE(rt.click("Main", "inner")) << "the window beneath is blocked";
-    EXPECT_FALSE(rt.closeByUser("Main"));
-    rt.advance(900);
-    EXPECT_EQ(ticks, 3) << "timers tick on while it is open";
-    EXPECT_TRUE(afterClose.empty());
-    EXPECT_TRUE(rt.click("Dialog", "back"));
-    EXPECT_THAT(afterClose, ElementsAre("returned"));
-    EXPECT_TRUE(rt.click("Main", "inner"));
-    EXPECT_EQ(innerClicks, 1);
-}
-
 TEST_F(Headless, TheModalDriverAnswersOnlyOnceTheOpenerHasReturned)
 {
     rt.LoadWindow("Main", false, {});
@@ -145,15 +92,6 @@ TEST_F(Headless, TheModalDriverAnswersOnlyOnceTheOpenerHasReturned)
     EXPECT_TRUE(openerHadReturned);
     EXPECT_FALSE(rt.isOpen("Dialog"));
     EXPECT_THAT(afterClose, ElementsAre("returned"));
-}
-
-TEST_F(Headless, WhatWaitsForAModalWindowDiesWithTheProgram)
-{
-    rt.LoadWindow("Main", false, {});
-    rt.click("Main", "label");
-    rt.ExitProgram(0);
-    rt.CloseWindow("Dialog");
-    EXPECT_TRUE(afterClose.empty());
 }
 
 TEST_F(Headless, TheTimerThatOpenedAModalWindowTicksOnWhileItIsOpen)

@@ -21,7 +21,7 @@ std::string join(std::string_view window, std::string_view control)
 
 } // namespace
 
-HeadlessRuntime::HeadlessRuntime() = default;
+HeadlessRuntime::HeadlessRuntime() : ModelRuntime(*this, true) {}
 HeadlessRuntime::~HeadlessRuntime() = default;
 
 void HeadlessRuntime::record(std::string line)
@@ -47,127 +47,70 @@ std::vector<std::string> HeadlessRuntime::callsStartingWith(std::string_view pre
 
 void HeadlessRuntime::DefineWindow(WindowDefinition definition)
 {
-    if (definition.layout == nullptr)
-        throw std::logic_error("a window needs a layout");
-    for (const auto& binding : definition.bindings)
-        if (!binding.control.empty() && layout::find(*definition.layout, binding.control) == nullptr)
-            throw std::logic_error("binding to an unknown control " + std::string(binding.control));
-    const std::string name(definition.layout->name);
-    if (!definitions_.try_emplace(name, std::move(definition)).second)
-        throw std::logic_error("window " + name + " is defined already");
+    if (definition.layout != nullptr)
+        for (const auto& binding : definition.bindings)
+            if (!binding.control.empty() && layout::find(*definition.layout, binding.control) == nullptr)
+                throw std::logic_error("binding to an unknown control " + std::string(binding.control));
+    ModelRuntime::DefineWindow(std::move(definition));
 }
 
-const WindowDefinition& HeadlessRuntime::definition(std::string_view window) const
+const WindowState* HeadlessRuntime::open(std::string_view window) const
 {
-    const auto it = definitions_.find(window);
-    if (it == definitions_.end())
-        throw std::logic_error("no window is called " + std::string(window));
-    return it->second;
+    layoutOf(window);
+    return model_.window(window);
 }
 
 const layout::Window* HeadlessRuntime::layoutOf(std::string_view window) const
 {
-    return definition(window).layout;
+    const auto* definition = model_.definition(window);
+    if (definition == nullptr)
+        throw std::logic_error("no window is called " + std::string(window));
+    return definition->layout;
 }
 
-HeadlessRuntime::WindowState* HeadlessRuntime::open(std::string_view window)
+void HeadlessRuntime::built(const WindowState&) {}
+
+void HeadlessRuntime::destroyed(WindowId window)
 {
-    definition(window);
-    const auto it = windows_.find(window);
-    return it == windows_.end() ? nullptr : &it->second;
+    std::erase_if(timers_, [window](const auto& timer) { return timer.second.window == window; });
 }
 
-const HeadlessRuntime::WindowState* HeadlessRuntime::open(std::string_view window) const
+void HeadlessRuntime::changed(const WindowState& window, const ControlState* control, Property property)
 {
-    definition(window);
-    const auto it = windows_.find(window);
-    return it == windows_.end() ? nullptr : &it->second;
-}
-
-HeadlessRuntime::ControlState& HeadlessRuntime::control(WindowState& window, std::string_view name)
-{
-    const auto it = window.controls.find(name);
-    if (it == window.controls.end())
-        throw std::logic_error("no control is called " + std::string(name));
-    return it->second;
-}
-
-const HeadlessRuntime::ControlState& HeadlessRuntime::control(const WindowState& window,
-                                                              std::string_view name) const
-{
-    const auto it = window.controls.find(name);
-    if (it == window.controls.end())
-        throw std::logic_error("no control is called " + std::string(name));
-    return it->second;
-}
-
-void HeadlessRuntime::build(std::string_view window)
-{
-    const auto& def = definition(window);
-    windows_.erase(std::string(window));
-    WindowState state;
-    state.definition = &def;
-    state.visible = false;
-    state.caption = std::string(def.layout->caption);
-    state.serial = nextSerial_++;
-    for (const auto& c : def.layout->controls) {
-        ControlState cs;
-        cs.layout = &c;
-        cs.visible = c.visible;
-        cs.caption = std::string(c.text);
-        cs.colour = c.colour;
-        cs.top = c.geometry.top;
-        cs.interval = c.interval;
-        cs.due = now_ + c.interval;
-        state.controls.emplace(std::string(c.name), std::move(cs));
-    }
-    windows_.emplace(std::string(window), std::move(state));
-}
-
-bool HeadlessRuntime::raise(std::string_view window, std::string_view control, Event event)
-{
-    const auto* handler = definition(window).handlerFor(control, event);
-    if (handler == nullptr)
-        return false;
-    record(std::string(eventName(event)) + " " + join(window, control));
-    ++depth_;
-    try {
-        (*handler)();
-    } catch (...) {
-        --depth_;
-        throw;
-    }
-    --depth_;
-    settle();
-    return true;
-}
-
-void HeadlessRuntime::post(std::function<void()> action)
-{
-    posted_.push_back(std::move(action));
-}
-
-void HeadlessRuntime::settle()
-{
-    // A posted action may be a move of the player's, which settles what it set off before it returns.
-    if (depth_ > 0)
+    if (property != Property::Interval || control == nullptr)
         return;
-    while (!posted_.empty() && !exited()) {
-        auto action = std::move(posted_.front());
-        posted_.pop_front();
-        action();
-    }
+    const std::pair<std::string, std::string> key(window.name(), control->layout->name);
+    if (control->interval > 0)
+        timers_[key] = {window.id, now_ + control->interval};
+    else
+        timers_.erase(key);
+}
+
+void HeadlessRuntime::opened(const WindowState& window)
+{
+    if (!window.modal)
+        return;
+    record("shown " + std::string(window.name()));
+    if (!modalDriver_)
+        return;
+    model_.post([this, name = std::string(window.name()), id = window.id] {
+        if (model_.window(id) != nullptr)
+            modalDriver_(name);
+    });
+}
+
+void HeadlessRuntime::handling(const WindowState& window, std::string_view control, Event event)
+{
+    record(std::string(eventName(event)) + " " + join(window.name(), control));
 }
 
 void HeadlessRuntime::OpenStartWindow(std::string_view window)
 {
     record("OpenStartWindow " + std::string(window));
-    build(window);
-    raise(window, "", Event::Created);
-    if (auto* w = open(window)) {
-        w->visible = true;
+    ModelRuntime::OpenStartWindow(window);
+    if (isShown(window))
         record("shown " + std::string(window));
-    }
+    model_.settle();
 }
 
 void HeadlessRuntime::RunMessageLoop()
@@ -180,151 +123,56 @@ void HeadlessRuntime::RunMessageLoop()
 void HeadlessRuntime::RegisterCleanup(std::function<void()> routine)
 {
     record("RegisterCleanup");
-    cleanup_ = std::move(routine);
+    if (routine)
+        routine = [this, routine = std::move(routine)] {
+            ++cleanupRuns_;
+            routine();
+        };
+    ModelRuntime::RegisterCleanup(std::move(routine));
 }
 
 void HeadlessRuntime::ExitProgram(int code)
 {
     record("ExitProgram " + std::to_string(code));
-    if (exited())
-        return;
-    if (cleanup_) {
-        ++cleanupRuns_;
-        cleanup_();
-    }
-    exitCode_ = code;
-    // What waited for a modal window dies with the program.
-    posted_.clear();
-    afterClose_.clear();
+    if (model_.exit(code))
+        exitCode_ = code;
 }
 
 void HeadlessRuntime::LoadWindow(std::string_view window, bool modal, Handler afterClose)
 {
     record("LoadWindow " + std::string(window) + (modal ? " modal" : ""));
-    const std::string name(window);
-    build(window);
-    const auto serial = open(window)->serial;
-    if (modal) {
-        // Registered before Created runs, since that handler may close the window again at once.
-        std::erase(modals_, name);
-        modals_.push_back(name);
-        afterClose_[name] = std::move(afterClose);
-    }
-    raise(window, "", Event::Created);
-    auto* w = open(window);
-    if (w == nullptr || w->serial != serial) {
-        settle();
-        return;
-    }
-    if (!modal) {
-        w->visible = definition(window).layout->visible;
-        settle();
-        return;
-    }
-    w->visible = true;
-    record("shown " + name);
-    if (modalDriver_)
-        post([this, name, serial] {
-            if (const auto* open = this->open(name); open != nullptr && open->serial == serial)
-                modalDriver_(name);
-        });
-    settle();
+    ModelRuntime::LoadWindow(window, modal, std::move(afterClose));
+    model_.settle();
 }
 
 void HeadlessRuntime::CloseWindow(std::string_view window)
 {
     record("CloseWindow " + std::string(window));
-    definition(window);
-    const std::string name(window);
-    if (windows_.erase(name) == 0)
-        return;
-    std::erase(modals_, name);
-    if (auto it = afterClose_.find(name); it != afterClose_.end()) {
-        if (it->second)
-            post(std::move(it->second));
-        afterClose_.erase(it);
-    }
-    settle();
+    ModelRuntime::CloseWindow(window);
+    model_.settle();
 }
 
-void HeadlessRuntime::SetProperty(std::string_view window, std::string_view controlName, Property property,
+void HeadlessRuntime::SetProperty(std::string_view window, std::string_view control, Property property,
                                   const PropertyValue& value)
 {
-    record("Set " + join(window, controlName) + "." + std::string(propertyName(property)) + " " +
+    record("Set " + join(window, control) + "." + std::string(propertyName(property)) + " " +
            describe(value));
-    auto* w = open(window);
-    if (w == nullptr)
-        return;
-    if (controlName.empty()) {
-        if (!layout::windowHasProperty(property))
-            throw std::logic_error("a window has no " + std::string(propertyName(property)));
-        if (property == Property::Visible)
-            w->visible = integerOf(value) != 0;
-        else
-            w->caption = textOf(value);
-        return;
-    }
-    auto& c = control(*w, controlName);
-    if (!layout::hasProperty(c.layout->type, property))
-        throw std::logic_error(std::string(controlName) + " has no " + std::string(propertyName(property)));
-    switch (property) {
-    case Property::Visible:
-        c.visible = integerOf(value) != 0;
-        break;
-    case Property::Caption:
-        c.caption = textOf(value);
-        break;
-    case Property::TextColour:
-        c.colour = integerOf(value);
-        break;
-    case Property::Top:
-        c.top = integerOf(value);
-        break;
-    case Property::Interval:
-        c.interval = std::max(0, integerOf(value));
-        c.due = now_ + c.interval;
-        break;
-    }
+    ModelRuntime::SetProperty(window, control, property, value);
 }
 
-PropertyValue HeadlessRuntime::GetProperty(std::string_view window, std::string_view controlName,
+PropertyValue HeadlessRuntime::GetProperty(std::string_view window, std::string_view control,
                                            Property property)
 {
-    record("Get " + join(window, controlName) + "." + std::string(propertyName(property)));
-    if (open(window) == nullptr)
-        return property == Property::Caption ? PropertyValue{std::string{}} : PropertyValue{0};
-    return peek(window, controlName, property);
+    record("Get " + join(window, control) + "." + std::string(propertyName(property)));
+    return ModelRuntime::GetProperty(window, control, property);
 }
 
-PropertyValue HeadlessRuntime::peek(std::string_view window, std::string_view controlName,
+PropertyValue HeadlessRuntime::peek(std::string_view window, std::string_view control,
                                     Property property) const
 {
-    const auto* w = open(window);
-    if (w == nullptr)
+    if (open(window) == nullptr)
         throw std::logic_error(std::string(window) + " is not open");
-    if (controlName.empty()) {
-        if (!layout::windowHasProperty(property))
-            throw std::logic_error("a window has no " + std::string(propertyName(property)));
-        if (property == Property::Visible)
-            return std::int32_t{w->visible ? 1 : 0};
-        return w->caption;
-    }
-    const auto& c = control(*w, controlName);
-    if (!layout::hasProperty(c.layout->type, property))
-        throw std::logic_error(std::string(controlName) + " has no " + std::string(propertyName(property)));
-    switch (property) {
-    case Property::Visible:
-        return std::int32_t{c.visible ? 1 : 0};
-    case Property::Caption:
-        return c.caption;
-    case Property::TextColour:
-        return c.colour;
-    case Property::Top:
-        return c.top;
-    case Property::Interval:
-        return c.interval;
-    }
-    return 0;
+    return model_.get(window, control, property);
 }
 
 std::int32_t HeadlessRuntime::peekInteger(std::string_view window, std::string_view control,
@@ -400,11 +248,6 @@ void HeadlessRuntime::setLoopDriver(std::function<void()> driver)
     loopDriver_ = std::move(driver);
 }
 
-bool HeadlessRuntime::blocked(std::string_view window) const
-{
-    return !modals_.empty() && modals_.back() != window;
-}
-
 bool HeadlessRuntime::isOpen(std::string_view window) const
 {
     return open(window) != nullptr;
@@ -416,43 +259,47 @@ bool HeadlessRuntime::isShown(std::string_view window) const
     return w != nullptr && w->visible;
 }
 
-bool HeadlessRuntime::isShown(std::string_view window, std::string_view controlName) const
+bool HeadlessRuntime::isShown(std::string_view window, std::string_view control) const
 {
     const auto* w = open(window);
-    if (w == nullptr || !w->visible)
-        return false;
-    for (std::string_view name = controlName; !name.empty();) {
-        const auto& c = control(*w, name);
-        if (!c.visible)
-            return false;
-        name = c.layout->parent;
-    }
-    return true;
+    if (w == nullptr || control.empty())
+        return w != nullptr && w->visible;
+    const auto* c = w->control(control);
+    if (c == nullptr)
+        throw std::logic_error("no control is called " + std::string(control));
+    return model_.shown(*w, *c);
 }
 
 std::vector<std::string> HeadlessRuntime::openWindows() const
 {
     std::vector<std::string> out;
-    for (const auto& [name, state] : windows_)
-        out.push_back(name);
+    for (const auto* w : model_.windows())
+        out.emplace_back(w->name());
     return out;
 }
 
-bool HeadlessRuntime::click(std::string_view window, std::string_view controlName)
+std::vector<std::string> HeadlessRuntime::modalStack() const
 {
-    if (exited() || blocked(window) || !isShown(window, controlName))
-        return false;
-    return raise(window, controlName, Event::Clicked);
+    std::vector<std::string> out;
+    for (const auto id : model_.modalStack())
+        out.emplace_back(model_.window(id)->name());
+    return out;
+}
+
+bool HeadlessRuntime::click(std::string_view window, std::string_view control)
+{
+    const auto* w = open(window);
+    const bool taken = w != nullptr && model_.click(w->id, control);
+    model_.settle();
+    return taken;
 }
 
 bool HeadlessRuntime::closeByUser(std::string_view window)
 {
-    if (exited() || blocked(window) || !isShown(window))
-        return false;
-    if (!raise(window, "", Event::Closed))
-        CloseWindow(window);
-    settle();
-    return true;
+    const auto* w = open(window);
+    const bool taken = w != nullptr && model_.requestClose(w->id);
+    model_.settle();
+    return taken;
 }
 
 void HeadlessRuntime::advance(std::int64_t milliseconds)
@@ -460,23 +307,18 @@ void HeadlessRuntime::advance(std::int64_t milliseconds)
     const auto end = now_ + milliseconds;
     while (!exited()) {
         // The earliest tick due by the end, among all timers of all open windows.
-        std::string dueWindow;
-        std::string dueTimer;
-        std::int64_t dueAt = std::numeric_limits<std::int64_t>::max();
-        for (const auto& [wname, w] : windows_)
-            for (const auto& [cname, c] : w.controls)
-                if (c.layout->type == layout::ControlType::Timer && c.interval > 0 && c.due < dueAt) {
-                    dueAt = c.due;
-                    dueWindow = wname;
-                    dueTimer = cname;
-                }
-        if (dueAt > end)
+        auto due = timers_.end();
+        for (auto it = timers_.begin(); it != timers_.end(); ++it)
+            if (due == timers_.end() || it->second.due < due->second.due)
+                due = it;
+        if (due == timers_.end() || due->second.due > end)
             break;
-        now_ = std::max(now_, dueAt);
-        auto* w = open(dueWindow);
-        auto& timer = control(*w, dueTimer);
-        timer.due += timer.interval;
-        raise(dueWindow, dueTimer, Event::Tick);
+        now_ = std::max(now_, due->second.due);
+        const auto id = due->second.window;
+        const auto timer = due->first.second;
+        due->second.due += model_.window(id)->control(timer)->interval;
+        model_.tick(id, timer);
+        model_.settle();
     }
     if (!exited())
         now_ = std::max(now_, end);

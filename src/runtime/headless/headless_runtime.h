@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// A runtime without windows, for tests. It builds the same layouts into a store of properties, runs
+// A runtime without windows, for tests: the window model every runtime has, with no surface. It runs
 // timers on a virtual clock that the test advances, draws scripted random numbers, keeps settings files
 // in a memory store and writes down every call it receives, in order.
 //
@@ -10,12 +10,12 @@
 // to one) only once the handler that is running has returned: every move of a test (a click, a close, a
 // stretch of time) comes back once all of that has run.
 //
-// Unlike the real runtime it is strict: a name that no layout has, or a property that a control does
+// Unlike the real runtimes its model is strict: a name that no layout has, or a property that a control does
 // not have, throws std::logic_error, so that a misspelt control fails a test instead of going unnoticed.
 
 #include "memory_store.h"
 #include "runtime/layout.h"
-#include "runtime/runtime.h"
+#include "runtime/window_model.h"
 
 #include <cstdint>
 #include <deque>
@@ -29,7 +29,7 @@
 
 namespace pelindra::headless {
 
-class HeadlessRuntime final : public Runtime
+class HeadlessRuntime final : private WindowSurface, public ModelRuntime
 {
 public:
     HeadlessRuntime();
@@ -84,7 +84,7 @@ public:
     std::string peekText(std::string_view window, std::string_view control, Property property) const;
     // The windows that are open, and the modal ones from the bottom up.
     std::vector<std::string> openWindows() const;
-    const std::vector<std::string>& modalStack() const { return modals_; }
+    std::vector<std::string> modalStack() const;
     const layout::Window* layoutOf(std::string_view window) const;
 
     // Every call and event so far, as lines such as `Set GameWindow.透明标签13.Caption "1"`.
@@ -101,49 +101,26 @@ public:
     std::vector<std::string> problems; // every line reported, in order
 
 private:
-    struct ControlState
-    {
-        const layout::Control* layout = nullptr;
-        bool visible = true;
-        std::string caption;
-        std::int32_t colour = 0;
-        std::int32_t top = 0;
-        std::int32_t interval = 0;
-        std::int64_t due = 0;
-    };
-    struct WindowState
-    {
-        const WindowDefinition* definition = nullptr;
-        bool visible = false;
-        std::string caption;
-        std::map<std::string, ControlState, std::less<>> controls;
-        std::uint64_t serial = 0;
-    };
+    void built(const WindowState& window) override;
+    void destroyed(WindowId window) override;
+    void changed(const WindowState& window, const ControlState* control, Property property) override;
+    void opened(const WindowState& window) override;
+    void handling(const WindowState& window, std::string_view control, Event event) override;
 
-    const WindowDefinition& definition(std::string_view window) const;
-    WindowState* open(std::string_view window);
+    // The open build of a window, nullptr when it is closed; a name no layout has throws.
     const WindowState* open(std::string_view window) const;
-    ControlState& control(WindowState& window, std::string_view name);
-    const ControlState& control(const WindowState& window, std::string_view name) const;
-    void build(std::string_view window);
-    // Runs the handler bound to event on control; false when none is bound.
-    bool raise(std::string_view window, std::string_view control, Event event);
-    bool blocked(std::string_view window) const;
     bool exited() const { return exitCode_.has_value(); }
-    // Runs what waits for the running handler, once there is none.
-    void settle();
-    void post(std::function<void()> action);
     void record(std::string line);
     static std::string describe(const PropertyValue& value);
 
-    std::map<std::string, WindowDefinition, std::less<>> definitions_;
-    std::map<std::string, WindowState, std::less<>> windows_;
-    std::vector<std::string> modals_;
-    std::map<std::string, Handler, std::less<>> afterClose_;
-    std::deque<std::function<void()>> posted_;
-    int depth_ = 0; // handlers running
+    struct Timer
+    {
+        WindowId window = 0;
+        std::int64_t due = 0;
+    };
+    // By window and timer name, which settles ticks that fall due together.
+    std::map<std::pair<std::string, std::string>, Timer> timers_;
     std::vector<std::string> calls_;
-    std::function<void()> cleanup_;
     std::function<void(std::string_view)> modalDriver_;
     std::function<void()> loopDriver_;
     std::deque<std::int32_t> randomScript_;
@@ -151,7 +128,6 @@ private:
     std::optional<int> exitCode_;
     int cleanupRuns_ = 0;
     std::int64_t now_ = 0;
-    std::uint64_t nextSerial_ = 1;
 };
 
 } // namespace pelindra::headless

@@ -29,17 +29,17 @@ constexpr int kReturnChecks = 100;
 
 } // namespace
 
-FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog, QWidget* owner)
-    : QWidget(owner, dialog ? Qt::Dialog : Qt::Window), definition_(definition), runtime_(runtime),
-      dialog_(dialog)
+FormWindow::FormWindow(const WindowState& state, QtRuntime& runtime, QWidget* owner)
+    : QWidget(owner, state.modal ? Qt::Dialog : Qt::Window), definition_(*state.definition),
+      runtime_(runtime), id_(state.id), dialog_(state.modal)
 {
-    const auto& form = *definition.layout;
+    const auto& form = state.form();
     setObjectName(fromView(form.name));
     setWindowTitle(fromView(form.caption));
     // Fixed size, with no maximise button.
     setWindowFlags(windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    if (!dialog)
+    if (!dialog_)
         setWindowFlag(Qt::WindowMinimizeButtonHint);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFixedSize(form.width, form.height);
@@ -52,8 +52,10 @@ FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, b
     setAutoFillBackground(true);
     setFont(fonts::defaultFont());
 
-    for (const auto& control : form.controls)
-        build(control);
+    if (dialog_)
+        setWindowModality(Qt::ApplicationModal);
+    for (const auto& control : state.controls)
+        build(state, control);
     // Topmost first in the layout: raise from the bottom up, so the first listed ends on top.
     for (const auto& control : std::views::reverse(form.controls))
         if (auto* w = widget(control.name))
@@ -63,66 +65,62 @@ FormWindow::FormWindow(const WindowDefinition& definition, QtRuntime& runtime, b
 
 FormWindow::~FormWindow() = default;
 
-QWidget* FormWindow::build(const layout::Control& control)
+QWidget* FormWindow::build(const WindowState& state, const ControlState& control)
 {
-    if (auto* existing = widget(control.name))
+    const auto& layout = *control.layout;
+    if (auto* existing = widget(layout.name))
         return existing;
-    if (control.type == layout::ControlType::Timer) {
+    const std::string name(layout.name);
+    if (layout.type == layout::ControlType::Timer) {
         auto* t = new QTimer(this);
         t->setTimerType(Qt::PreciseTimer);
-        const std::string name(control.name);
-        connect(t, &QTimer::timeout, this, [this, name] { dispatch(name, Event::Tick); });
+        connect(t, &QTimer::timeout, this, [this, name] { runtime_.model().tick(id_, name); });
         timers_.emplace(name, t);
-        intervals_.emplace(name, 0);
-        if (control.interval > 0)
-            set(control.name, Property::Interval, std::int32_t{control.interval});
         return nullptr;
     }
     QWidget* parent = this;
-    if (!control.parent.empty()) {
-        if (const auto* p = layout::find(*definition_.layout, control.parent))
-            if (auto* built = build(*p))
-                parent = built;
-    }
-    const std::string name(control.name);
-    auto click = [this, name] { dispatch(name, Event::Clicked); };
+    if (const auto* p = state.control(layout.parent))
+        if (auto* built = build(state, *p))
+            parent = built;
+    auto click = [this, name] { runtime_.model().click(id_, name); };
     QWidget* w = nullptr;
-    const auto font = fonts::fontFor(control);
-    switch (control.type) {
+    const auto font = fonts::fontFor(layout);
+    switch (layout.type) {
     case layout::ControlType::PictureBox:
         w = new PictureBox(
-            [this, asset = control.picture](QSize size) { return runtime_.picture(asset, size); },
-            control.fit, parent);
+            [this, asset = layout.picture](QSize size) { return runtime_.picture(asset, size); }, layout.fit,
+            parent);
         break;
     case layout::ControlType::GroupBox:
         w = new GroupBox(parent);
         break;
     case layout::ControlType::TransparentLabel:
-        if (definition_.handlerFor(control.name, Event::Clicked) != nullptr)
-            w = new Clickable(control, font, parent, click);
+        if (state.clickable(control))
+            w = new Clickable(layout, font, parent, click);
         else
-            w = new TransparentLabel(control, font, parent);
+            w = new TransparentLabel(layout, font, parent);
         break;
     case layout::ControlType::Label:
-        w = new DecoratedLabel(control, font, parent);
+        w = new DecoratedLabel(layout, font, parent);
         break;
     case layout::ControlType::LinkBox:
-        w = new LinkBox(control, font, parent, click);
-        break;
     case layout::ControlType::LinkText:
-        w = new LinkText(control, font, parent, click);
+        w = new Link(layout, font, parent, click);
         break;
     case layout::ControlType::Timer:
         break;
     }
-    w->setObjectName(fromView(control.name));
-    w->setGeometry(control.geometry.left, control.geometry.top, control.geometry.width,
-                   control.geometry.height);
+    w->setObjectName(fromView(layout.name));
+    w->setGeometry(layout.geometry.left, control.top, layout.geometry.width, layout.geometry.height);
     // Links show the hand by their kind, labels where the layout asks for it.
-    if (control.handCursor || control.type == layout::ControlType::LinkBox ||
-        control.type == layout::ControlType::LinkText)
+    if (layout.handCursor || layout.type == layout::ControlType::LinkBox ||
+        layout.type == layout::ControlType::LinkText)
         w->setCursor(Qt::PointingHandCursor);
     w->setVisible(control.visible);
+    if (auto* text = qobject_cast<TextControl*>(w)) {
+        text->setText(QString::fromStdString(control.caption));
+        text->setColour(toQColor(control.colour));
+    }
     widgets_.emplace(name, w);
     return w;
 }
@@ -141,14 +139,7 @@ QTimer* FormWindow::timer(std::string_view control) const
 
 bool FormWindow::dispatch(std::string_view control, Event event)
 {
-    if (runtime_.exiting())
-        return false;
-    const auto* handler = definition_.handlerFor(control, event);
-    if (handler == nullptr)
-        return false;
-    const QtRuntime::Acting acting(runtime_, this);
-    (*handler)();
-    return true;
+    return runtime_.model().raise(id_, control, event);
 }
 
 void FormWindow::arrangeFocus()
@@ -178,90 +169,45 @@ void FormWindow::focusFirstAction()
         (*shown)->setFocus(Qt::OtherFocusReason);
 }
 
-void FormWindow::set(std::string_view control, Property property, const PropertyValue& value)
+void FormWindow::draw(const WindowState& state, const ControlState* control, Property property)
 {
-    if (control.empty()) {
+    if (control == nullptr) {
         if (property == Property::Visible)
-            setVisible(integerOf(value) != 0);
-        else if (property == Property::Caption)
-            setWindowTitle(QString::fromStdString(textOf(value)));
+            setVisible(state.visible);
+        else
+            setWindowTitle(QString::fromStdString(state.caption));
         return;
     }
-    if (auto* t = timer(control)) {
-        if (property != Property::Interval)
-            return;
-        const auto interval = integerOf(value);
-        intervals_[std::string(control)] = std::max(0, interval);
-        if (interval > 0)
-            t->start(interval);
+    if (auto* t = timer(control->layout->name)) {
+        if (control->interval > 0)
+            t->start(control->interval);
         else
             t->stop();
         return;
     }
-    auto* w = widget(control);
-    if (w == nullptr)
-        return;
+    auto* w = widget(control->layout->name);
     auto* text = qobject_cast<TextControl*>(w);
-    switch (property) {
-    case Property::Visible:
-        w->setVisible(integerOf(value) != 0);
-        break;
-    case Property::Caption:
-        if (text)
-            text->setText(QString::fromStdString(textOf(value)));
-        break;
-    case Property::TextColour:
-        if (text)
-            text->setColour(toQColor(integerOf(value)));
-        break;
-    case Property::Top:
-        w->move(w->x(), integerOf(value));
-        break;
-    case Property::Interval:
-        break;
-    }
-}
-
-PropertyValue FormWindow::get(std::string_view control, Property property) const
-{
-    if (control.empty()) {
-        if (property == Property::Caption)
-            return windowTitle().toStdString();
-        return std::int32_t{isHidden() ? 0 : 1};
-    }
-    if (auto* t = timer(control)) {
-        if (property != Property::Interval || !t->isActive())
-            return std::int32_t{0};
-        return intervals_.at(std::string(control));
-    }
-    auto* w = widget(control);
-    auto* text = qobject_cast<TextControl*>(w);
-    switch (property) {
-    case Property::Visible:
-        return std::int32_t{w && !w->isHidden() ? 1 : 0};
-    case Property::Caption:
-        return text ? text->text().toStdString() : std::string{};
-    case Property::TextColour:
-        return text ? fromQColor(text->colour()) : std::int32_t{0};
-    case Property::Top:
-        return std::int32_t{w ? w->y() : 0};
-    case Property::Interval:
-        break;
-    }
-    return std::int32_t{0};
+    if (property == Property::Visible)
+        w->setVisible(control->visible);
+    else if (property == Property::Top)
+        w->move(w->x(), control->top);
+    else if (text != nullptr && property == Property::Caption)
+        text->setText(QString::fromStdString(control->caption));
+    else if (text != nullptr && property == Property::TextColour)
+        text->setColour(toQColor(control->colour));
 }
 
 void FormWindow::closeEvent(QCloseEvent* event)
 {
     // The window goes only the way the runtime says: through its Closed handler, or by being destroyed.
     event->ignore();
-    runtime_.userClose(name());
+    runtime_.model().requestClose(id_);
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* event)
 {
     if (dialog_ && event->key() == Qt::Key_Escape) {
-        runtime_.userClose(name());
+        runtime_.model().escape();
         return;
     }
     QWidget::keyPressEvent(event);

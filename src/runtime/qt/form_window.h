@@ -2,10 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// A top-level window built from its layout, holding its controls and timers by their layout names.
+// A top-level window built from its layout, holding its controls and timers by their layout names. It
+// draws what the window model holds and hands every input and tick back to it, under its build's id.
 
 #include "runtime/layout.h"
-#include "runtime/runtime.h"
+#include "runtime/window_model.h"
 
 #include <QWidget>
 #include <functional>
@@ -24,23 +25,22 @@ class FormWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // A dialog stands over its owner, which the window system is told about; owner may be nullptr.
-    FormWindow(const WindowDefinition& definition, QtRuntime& runtime, bool dialog, QWidget* owner = nullptr);
+    // A modal window is a dialog that stands over its owner, which the window system is told about;
+    // owner may be nullptr.
+    FormWindow(const WindowState& state, QtRuntime& runtime, QWidget* owner);
     ~FormWindow() override;
 
+    WindowId id() const { return id_; }
     std::string_view name() const { return definition_.layout->name; }
     const layout::Window& windowLayout() const { return *definition_.layout; }
 
-    void set(std::string_view control, Property property, const PropertyValue& value);
-    PropertyValue get(std::string_view control, Property property) const;
+    // Shows a property as the model now holds it: the window's own when control is nullptr.
+    void draw(const WindowState& state, const ControlState* control, Property property);
     QWidget* widget(std::string_view control) const;
     QTimer* timer(std::string_view control) const;
 
-    // Runs the handler bound to event on control; false when none is bound.
+    // Runs the handler bound to event on control, as the model allows; false when none is bound.
     bool dispatch(std::string_view control, Event event);
-
-    // What waits for this modal window to close.
-    Handler afterClose;
 
     // The controls that take the keyboard, in the order Tab walks them.
     const std::vector<QWidget*>& focusOrder() const { return focusOrder_; }
@@ -53,7 +53,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* build(const layout::Control& control);
+    QWidget* build(const WindowState& state, const ControlState& control);
     void arrangeFocus();
     void focusFirstAction();
     // Keeps the window at its size; after a full screen or maximised spell that it handed back, once the
@@ -66,10 +66,10 @@ private:
 
     const WindowDefinition& definition_;
     QtRuntime& runtime_;
+    WindowId id_;
     bool dialog_;
     std::map<std::string, QWidget*, std::less<>> widgets_;
     std::map<std::string, QTimer*, std::less<>> timers_;
-    std::map<std::string, std::int32_t, std::less<>> intervals_;
     std::vector<QWidget*> focusOrder_;
     QWidget* firstAction_ = nullptr;
     QPoint place_{layout::kWindowLeft, layout::kWindowTop};

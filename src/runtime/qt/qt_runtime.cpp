@@ -10,8 +10,6 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <ranges>
-#include <stdexcept>
 #include <utility>
 
 namespace pelindra::qt {
@@ -20,11 +18,6 @@ namespace {
 QString assetPath(std::string_view asset)
 {
     return QStringLiteral(":/pelindra/") + QString::fromUtf8(asset.data(), qsizetype(asset.size()));
-}
-
-std::string fromView(std::string_view text)
-{
-    return std::string(text);
 }
 
 constexpr std::string_view kApplication = "Pelindra";
@@ -37,7 +30,8 @@ QtRuntime::QtRuntime(std::string dataDirectory)
     : QtRuntime(settings::FileStore(dataDirectory, dataDirectory + "/user"))
 {}
 
-QtRuntime::QtRuntime(settings::FileStore store) : store_(std::move(store))
+QtRuntime::QtRuntime(settings::FileStore store)
+    : StandardRuntime(static_cast<WindowSurface&>(*this)), store_(std::move(store))
 {
     // The record window is at times the only window; closing it must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -46,175 +40,93 @@ QtRuntime::QtRuntime(settings::FileStore store) : store_(std::move(store))
 
 QtRuntime::~QtRuntime()
 {
-    for (auto& [name, w] : windows_)
+    for (auto& [id, w] : forms_)
         delete w.data();
-}
-
-void QtRuntime::DefineWindow(WindowDefinition definition)
-{
-    if (definition.layout == nullptr)
-        return;
-    // Its windows run its handlers straight from the definition, perhaps while one of them runs.
-    const std::string name(definition.layout->name);
-    if (!definitions_.try_emplace(name, std::move(definition)).second)
-        throw std::logic_error("window " + name + " is defined already");
 }
 
 FormWindow* QtRuntime::window(std::string_view name) const
 {
-    const auto it = windows_.find(name);
-    return it == windows_.end() ? nullptr : it->second.data();
+    const auto* state = model_.window(name);
+    return state == nullptr ? nullptr : form(state->id);
 }
 
-FormWindow* QtRuntime::build(std::string_view window, bool dialog, QWidget* owner)
+FormWindow* QtRuntime::form(WindowId window) const
 {
-    const auto it = definitions_.find(window);
-    if (it == definitions_.end())
-        return nullptr;
-    if (auto* old = this->window(window)) {
-        old->hide();
-        old->deleteLater();
-    }
+    const auto it = forms_.find(window);
+    return it == forms_.end() ? nullptr : it->second.data();
+}
+
+void QtRuntime::built(const WindowState& window)
+{
     // A window that shows at once has its pictures decoded on the side while its fonts are set up; a
     // hidden one decodes them when it is first painted.
-    if (dialog || it->second.layout->visible)
-        prefetch(*it->second.layout);
+    if (window.modal || window.form().visible)
+        prefetch(window.form());
     fonts::loadEmbedded();
-    auto* w = new FormWindow(it->second, *this, dialog, owner);
-    windows_[fromView(window)] = w;
-    w->dispatch(std::string_view{}, Event::Created);
-    // Its own Created handler may have closed it again.
-    return this->window(window) == w ? w : nullptr;
+    // The window system keeps a modal window above its owner, even one that its Created handler hides.
+    // Loaded from outside every handler, it belongs to the window the player is in, if that is one of
+    // ours and still open.
+    QWidget* owner = nullptr;
+    if (window.modal) {
+        const auto* active = qobject_cast<FormWindow*>(QApplication::activeWindow());
+        owner = form(window.owner);
+        if (owner == nullptr && active != nullptr)
+            owner = form(active->id());
+    }
+    forms_[window.id] = new FormWindow(window, *this, owner);
 }
 
-void QtRuntime::OpenStartWindow(std::string_view window)
+void QtRuntime::destroyed(WindowId window)
 {
-    if (auto* w = build(window, false, nullptr))
+    const auto it = forms_.find(window);
+    if (it == forms_.end())
+        return;
+    // Destroyed once the handler that closes it has returned; it may be that window's own handler.
+    if (auto* w = it->second.data()) {
+        w->hide();
+        w->deleteLater();
+    }
+    forms_.erase(it);
+}
+
+void QtRuntime::changed(const WindowState& window, const ControlState* control, Property property)
+{
+    if (auto* w = form(window.id))
+        w->draw(window, control, property);
+}
+
+void QtRuntime::opened(const WindowState& window)
+{
+    if (auto* w = form(window.id))
         w->show();
 }
 
-void QtRuntime::RunMessageLoop()
+void QtRuntime::wake()
 {
-    if (!exiting_)
-        QApplication::exec();
-}
-
-void QtRuntime::RegisterCleanup(std::function<void()> routine)
-{
-    cleanup_ = std::move(routine);
-}
-
-void QtRuntime::ExitProgram(int code)
-{
-    if (exiting_)
+    if (std::exchange(awake_, true))
         return;
-    exiting_ = true;
-    exitCode_ = code;
-    if (cleanup_)
-        cleanup_();
-    for (auto& [name, w] : windows_) {
-        if (w) {
-            w->hide();
-            w->deleteLater();
-        }
-    }
-    windows_.clear();
-    // Leaves every event loop, the nested ones of modal windows included.
-    QCoreApplication::exit(code);
-}
-
-void QtRuntime::LoadWindow(std::string_view window, bool modal, Handler afterClose)
-{
-    // The window system keeps a modal window above its owner, even one that its Created handler hides.
-    QPointer<FormWindow> owner = modal ? this->owner() : nullptr;
-    auto* w = build(window, modal, owner);
-    if (w == nullptr) {
-        // Closed by its own Created handler: a modal window is over before it began.
-        if (modal && afterClose)
-            runLater(std::move(afterClose), owner);
-        return;
-    }
-    if (!modal) {
-        if (w->windowLayout().visible)
-            w->show();
-        return;
-    }
-    w->afterClose = std::move(afterClose);
-    w->setWindowModality(Qt::ApplicationModal);
-    w->show();
-}
-
-void QtRuntime::CloseWindow(std::string_view window)
-{
-    const auto it = windows_.find(window);
-    if (it == windows_.end())
-        return;
-    QPointer<FormWindow> w = it->second;
-    windows_.erase(it);
-    if (!w)
-        return;
-    // Destroyed once the handler that closes it has returned; it may be that window's own handler.
-    w->hide();
-    // What waited for a modal window goes on for the window that opened it.
-    if (w->afterClose)
-        runLater(std::exchange(w->afterClose, {}), qobject_cast<FormWindow*>(w->parentWidget()));
-    w->deleteLater();
-}
-
-void QtRuntime::runLater(Handler action, QPointer<FormWindow> actingFor)
-{
     QMetaObject::invokeMethod(
-        qApp,
-        [this, action = std::move(action), actingFor] {
-            if (exiting_)
-                return;
-            const Acting acting(*this, actingFor);
-            action();
+        &waker_,
+        [this] {
+            awake_ = false;
+            model_.settle();
         },
         Qt::QueuedConnection);
 }
 
-FormWindow* QtRuntime::owner() const
+void QtRuntime::ended(int code)
 {
-    // A window that has just been closed would take the new one down with it.
-    for (const auto& w : std::views::reverse(acting_))
-        if (w && window(w->name()) == w)
-            return w;
-    // Loaded from outside every handler: the window the player is in, if it is one of ours.
-    return qobject_cast<FormWindow*>(QApplication::activeWindow());
+    exitCode_ = code;
+    while (!forms_.empty())
+        destroyed(forms_.begin()->first);
+    // Leaves every event loop, the nested ones of modal windows included.
+    QCoreApplication::exit(code);
 }
 
-QtRuntime::Acting::Acting(QtRuntime& runtime, FormWindow* window) : runtime_(runtime)
+void QtRuntime::RunMessageLoop()
 {
-    runtime_.acting_.emplace_back(window);
-}
-
-QtRuntime::Acting::~Acting()
-{
-    runtime_.acting_.pop_back();
-}
-
-void QtRuntime::userClose(std::string_view window)
-{
-    auto* w = this->window(window);
-    if (w == nullptr || exiting_)
-        return;
-    if (!w->dispatch(std::string_view{}, Event::Closed))
-        CloseWindow(window);
-}
-
-void QtRuntime::SetProperty(std::string_view window, std::string_view control, Property property,
-                            const PropertyValue& value)
-{
-    if (auto* w = this->window(window))
-        w->set(control, property, value);
-}
-
-PropertyValue QtRuntime::GetProperty(std::string_view window, std::string_view control, Property property)
-{
-    if (auto* w = this->window(window))
-        return w->get(control, property);
-    return property == Property::Caption ? PropertyValue{std::string{}} : PropertyValue{std::int32_t{0}};
+    if (!model_.exiting())
+        QApplication::exec();
 }
 
 void QtRuntime::ReportProblem(std::string_view line)

@@ -3,7 +3,6 @@
 #include "widgets.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -89,12 +88,9 @@ void paintLabelText(QPainter& painter, const QRect& area, const QString& text, c
 }
 
 TextControl::TextControl(const layout::Control& control, const QFont& font, QWidget* parent)
-    : QWidget(parent), control_(control),
-      text_(QString::fromUtf8(control.text.data(), qsizetype(control.text.size()))),
-      colour_(control.colour == layout::kNoColour ? QColor(Qt::white) : toQColor(control.colour))
+    : QWidget(parent), control_(control)
 {
     setFont(font);
-    setAccessibleName(text_);
 }
 
 void TextControl::setText(const QString& text)
@@ -163,17 +159,11 @@ Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget*
     : TextControl(control, font, parent), onClick_(std::move(onClick))
 {}
 
-bool blockedByModalWindow(const QWidget* widget)
-{
-    const auto* modal = QApplication::activeModalWidget();
-    return modal != nullptr && modal != widget->window();
-}
-
 void Clickable::activate()
 {
     // Every way in comes through here, an assistive tool's press too, which can name a control that the
-    // player could not reach with the mouse or the keyboard.
-    if (onClick_ && isVisible() && !blockedByModalWindow(this))
+    // player could not reach with the mouse or the keyboard: the window model says whether it may.
+    if (onClick_)
         onClick_();
 }
 
@@ -240,17 +230,26 @@ void Clickable::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
-LinkBox::LinkBox(const layout::Control& control, const QFont& font, QWidget* parent,
-                 std::function<void()> onClick)
+Link::Link(const layout::Control& control, const QFont& font, QWidget* parent, std::function<void()> onClick)
     : Clickable(control, font, parent, std::move(onClick))
 {
     setFocusPolicy(Qt::TabFocus);
 }
 
-void LinkBox::paintEvent(QPaintEvent*)
+void Link::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QRect box = rect().adjusted(0, 0, -1, -1);
+    if (control_.type == layout::ControlType::LinkText) {
+        const bool lit = hovered() || pressed();
+        painter.setPen(lit ? linkstyle::kTextHover : linkstyle::kTextRest);
+        paintLabelText(painter, rect(), text_, font(), false, layout::Align::Left);
+        if (hasFocus()) {
+            painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
+            painter.drawRect(box);
+        }
+        return;
+    }
     if (pressed())
         painter.fillRect(rect(), linkstyle::kBoxPressed);
     if (hovered() && !pressed()) {
@@ -265,25 +264,6 @@ void LinkBox::paintEvent(QPaintEvent*)
     f.setUnderline(hovered());
     painter.setPen(linkstyle::kBoxText);
     paintLabelText(painter, rect().adjusted(4, 0, -4, 0), text_, f, false, layout::Align::Left);
-}
-
-LinkText::LinkText(const layout::Control& control, const QFont& font, QWidget* parent,
-                   std::function<void()> onClick)
-    : Clickable(control, font, parent, std::move(onClick))
-{
-    setFocusPolicy(Qt::TabFocus);
-}
-
-void LinkText::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const bool lit = hovered() || pressed();
-    painter.setPen(lit ? linkstyle::kTextHover : linkstyle::kTextRest);
-    paintLabelText(painter, rect(), text_, font(), false, layout::Align::Left);
-    if (hasFocus()) {
-        painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
 }
 
 void GroupBox::paintEvent(QPaintEvent*)

@@ -37,8 +37,8 @@ inline const QColor kGroupFrame{0x3A, 0x4B, 0x6E};
 QColor toQColor(layout::Colour colour);
 layout::Colour fromQColor(const QColor& colour);
 
-// Anything the runtime can read and write a caption and colour on. Unless a kind of control draws itself
-// otherwise, it draws its text and nothing else, so whatever lies beneath shows through.
+// Anything that shows a caption in a colour, as the window model holds them. Unless a kind of control draws
+// itself otherwise, it draws its text and nothing else, so whatever lies beneath shows through.
 class TextControl : public QWidget
 {
     Q_OBJECT
@@ -89,8 +89,7 @@ public:
     Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
               std::function<void()> onClick);
 
-    // What a click, a key or an assistive tool's press does, and so nothing while a modal window
-    // blocks this one.
+    // What a click, a key or an assistive tool's press does.
     void activate();
 
 protected:
@@ -110,23 +109,12 @@ private:
     bool pressed_ = false;
 };
 
-class LinkBox : public Clickable
+// A link of either kind: a box, or text alone, each drawn in its own style.
+class Link : public Clickable
 {
     Q_OBJECT
 public:
-    LinkBox(const layout::Control& control, const QFont& font, QWidget* parent,
-            std::function<void()> onClick);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
-class LinkText : public Clickable
-{
-    Q_OBJECT
-public:
-    LinkText(const layout::Control& control, const QFont& font, QWidget* parent,
-             std::function<void()> onClick);
+    Link(const layout::Control& control, const QFont& font, QWidget* parent, std::function<void()> onClick);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -161,9 +149,6 @@ private:
     QPixmap shown_;
     layout::Fit fit_;
 };
-
-// Whether a modal window other than the widget's own is open, so that the widget takes no input.
-bool blockedByModalWindow(const QWidget* widget);
 
 // Text laid out the way every label of the program is: lines one character height apart, a single line
 // centred on its label's height, several lines from the top.

@@ -261,6 +261,19 @@ TEST_F(QtAdapter, AWindowThatAModalWindowBlocksTakesNoPressClickOrKey)
     EXPECT_EQ(clicks, 1) << "and once it has gone, the window beneath does";
 }
 
+TEST(QtRuntimeLifetime, WorkQueuedForARuntimeThatIsGoneNeverRuns)
+{
+    bool ran = false;
+    {
+        QtRuntime rt;
+        rt.DefineWindow({&kDialog, {}});
+        rt.LoadWindow("Dialog", true, [&] { ran = true; });
+        rt.CloseWindow("Dialog");
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran);
+}
+
 TEST_F(QtAdapter, AFixedSizeWindowRefusesFullScreenAndMaximiseAndKeepsItsPlace)
 {
     rt.LoadWindow("Main", false, {});

@@ -171,9 +171,9 @@ TEST_F(Windows, EveryTextReadsAtLeastFourAndAHalfToOneAgainstWhatLiesBeneathIt)
                 for (int x = area.left(); x <= area.right(); ++x)
                     brightest = std::max(brightest, luminance(beneath.pixelColor(x, y)));
             std::vector<QColor> inks{t->colour()};
-            if (qobject_cast<LinkBox*>(t))
+            if (qobject_cast<Link*>(t) && t->layoutControl().type == layout::ControlType::LinkBox)
                 inks = {linkstyle::kBoxText};
-            if (qobject_cast<LinkText*>(t))
+            if (qobject_cast<Link*>(t) && t->layoutControl().type == layout::ControlType::LinkText)
                 inks = {linkstyle::kTextRest, linkstyle::kTextHover};
             if (form->name == "GameWindow" && t->objectName() == QStringLiteral("透明标签2"))
                 inks.push_back(QColor(255, 0, 0)); // the clock's last seconds

@@ -1,0 +1,373 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "dom_page.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace pelindra::web {
+
+using emscripten::val;
+
+namespace {
+
+// The frame a window manager would draw (pelindra.css): the layouts give outer sizes, so the client area
+// is what is left inside the title bar and a one-pixel border.
+constexpr int kTitleBar = 27; // its own top border included
+constexpr int kBorder = 1;
+
+std::string px(double value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.2fpx", value);
+    return buffer;
+}
+
+std::string px(int value)
+{
+    return std::to_string(value) + "px";
+}
+
+std::string cssColour(layout::Colour colour)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", layout::redOf(colour), layout::greenOf(colour),
+                  layout::blueOf(colour));
+    return buffer;
+}
+
+void setStyle(val& element, const char* property, const std::string& value)
+{
+    element["style"].set(property, value);
+}
+
+void setHidden(val& element, bool hidden)
+{
+    element.set("hidden", hidden);
+}
+
+// 1 for the link the keyboard comes to first, and so on.
+int keyboardRank(const layout::Window& form, const layout::Control& control)
+{
+    const auto order = layout::keyboardOrder(form);
+    return static_cast<int>(std::find(order.begin(), order.end(), &control) - order.begin()) + 1;
+}
+
+// The classes of pelindra.css for each control type, in the order of layout::ControlType.
+constexpr std::array<const char*, 7> kControlClasses{
+    "ctl picture", "ctl group", "ctl label", "ctl label decorated", "ctl linkbox", "ctl linktext", "ctl"};
+
+// The classes of pelindra.css that set a caption's font and flow as the layout asks.
+std::string textClasses(const layout::Control& control, const TextBox& box)
+{
+    std::string classes = "text";
+    if (box.weight >= 700)
+        classes += " bold";
+    if (box.italic)
+        classes += " italic";
+    if (box.underline)
+        classes += " underline";
+    if (control.wordWrap)
+        classes += " wrap";
+    if (control.align == layout::Align::Centre || control.type == layout::ControlType::Label)
+        classes += " centre";
+    return classes;
+}
+
+} // namespace
+
+struct DomPage::Control
+{
+    val element = val::undefined();
+    val text = val::undefined(); // the element the caption is drawn in
+    std::int32_t handle = 0;
+    TextBox box{};
+    int lines = 0;
+    bool clickable = false;
+};
+
+struct DomPage::Window
+{
+    val element = val::undefined();
+    val client = val::undefined(); // what controls without a parent go into
+    val caption = val::undefined();
+    std::map<std::string, Control, std::less<>> controls;
+    std::int32_t closeHandle = 0;
+    std::int32_t layer = 0;
+    bool modal = false;
+    bool materialized = false;
+};
+
+DomPage::DomPage(const WindowModel& model, val stage, val bridge)
+    : model_(model), stage_(std::move(stage)), bridge_(std::move(bridge)), document_(val::global("document"))
+{
+    backdrop_ = make("div", "backdrop");
+    setHidden(backdrop_, true);
+    stage_.call<void>("appendChild", backdrop_);
+}
+
+DomPage::~DomPage() = default;
+
+val DomPage::make(const char* tag, const std::string& className) const
+{
+    auto element = document_.call<val>("createElement", std::string(tag));
+    element.set("className", className);
+    return element;
+}
+
+std::int32_t DomPage::handle(WindowId window, std::string control)
+{
+    handles_[nextHandle_] = {window, std::move(control)};
+    return nextHandle_++;
+}
+
+const std::pair<WindowId, std::string>* DomPage::target(std::int32_t handle) const
+{
+    const auto it = handles_.find(handle);
+    return it == handles_.end() ? nullptr : &it->second;
+}
+
+void DomPage::build(const WindowState& state)
+{
+    const auto& form = state.form();
+    auto window = std::make_unique<Window>();
+    window->modal = state.modal;
+    auto element = make("div", "window");
+    element.call<void>("setAttribute", std::string("data-window"), std::string(form.name));
+    element.call<void>("setAttribute", std::string("aria-label"), state.caption);
+    if (state.modal) {
+        element.call<void>("setAttribute", std::string("role"), std::string("dialog"));
+        element.call<void>("setAttribute", std::string("aria-modal"), std::string("true"));
+    }
+    setHidden(element, true);
+    element["style"].set("cssText", "width:" + px(form.width - 2 * kBorder) +
+                                        ";height:" + px(form.height - kTitleBar - kBorder));
+
+    auto bar = make("div", "titlebar");
+    if (!form.icon.empty()) {
+        auto icon = make("img", "icon");
+        icon.set("alt", std::string());
+        icon.set("src", std::string(form.icon));
+        bar.call<void>("appendChild", icon);
+    }
+    window->caption = make("span", "caption");
+    window->caption.set("textContent", state.caption);
+    bar.call<void>("appendChild", window->caption);
+    auto close = make("button", "close");
+    close.set("tabIndex", -1);
+    close.call<void>("setAttribute", std::string("aria-label"), std::string("关闭"));
+    window->closeHandle = handle(state.id, {});
+    bridge_.call<void>("closer", close, window->closeHandle);
+    bar.call<void>("appendChild", close);
+    element.call<void>("appendChild", bar);
+    window->client = make("div", "client");
+    element.call<void>("appendChild", window->client);
+    window->element = element;
+
+    for (const auto& control : state.controls) {
+        const auto& layout = *control.layout;
+        Control drawn;
+        drawn.lines = displayedText(control.caption).lines;
+        if (layout::hasProperty(layout.type, Property::Caption))
+            drawn.box = textBox(layout);
+        drawn.clickable = state.clickable(control);
+        if (layout.type == layout::ControlType::Timer || drawn.clickable)
+            drawn.handle = handle(state.id, std::string(layout.name));
+        window->controls.emplace(std::string(layout.name), std::move(drawn));
+    }
+    // A window built hidden gets its elements when it is first shown; until then only its state.
+    if (state.modal || form.visible)
+        materialize(state, *window);
+    stage_.call<void>("appendChild", element);
+    windows_[state.id] = std::move(window);
+}
+
+void DomPage::materialize(const WindowState& state, Window& window)
+{
+    if (std::exchange(window.materialized, true))
+        return;
+    for (const auto& control : state.controls)
+        makeElement(state, window, control);
+}
+
+void DomPage::makeElement(const WindowState& state, Window& window, const ControlState& control)
+{
+    const auto& layout = *control.layout;
+    auto& drawn = window.controls.at(std::string(layout.name));
+    if (!drawn.element.isUndefined() || layout.type == layout::ControlType::Timer)
+        return;
+    val parent = window.client;
+    if (const auto* p = state.control(layout.parent)) {
+        makeElement(state, window, *p);
+        if (auto& built = window.controls.at(std::string(p->layout->name)); !built.element.isUndefined())
+            parent = built.element;
+    }
+
+    auto element =
+        make(drawn.clickable ? "button" : "div", kControlClasses[static_cast<std::size_t>(layout.type)]);
+    element.call<void>("setAttribute", std::string("data-control"), std::string(layout.name));
+    const auto& g = layout.geometry;
+    // Topmost first in the layout; a control's children stay within it, as child widgets do.
+    const auto index = static_cast<std::size_t>(&control - state.controls.data());
+    element["style"].set("cssText", "left:" + px(g.left) + ";top:" + px(control.top) +
+                                        ";width:" + px(g.width) + ";height:" + px(g.height) +
+                                        ";z-index:" + std::to_string(state.controls.size() - index));
+    setHidden(element, !control.visible);
+
+    if (layout.type == layout::ControlType::PictureBox) {
+        auto picture = make("img", layout.fit == layout::Fit::Scaled ? "scaled" : "natural");
+        picture.set("alt", std::string());
+        picture.set("draggable", false);
+        picture.set("src", std::string(layout.picture));
+        element.call<void>("appendChild", picture);
+    }
+
+    if (layout::hasProperty(layout.type, Property::Caption)) {
+        const auto& box = drawn.box;
+        auto text = make("span", textClasses(layout, box));
+        std::string css = "left:" + px(box.left) + ";width:" + px(box.width) +
+                          ";font-size:" + px(box.pixels) + ";line-height:" + px(box.pixels) +
+                          ";top:" + px(lineTop(box, drawn.lines));
+        if (!box.families.empty())
+            css += ";font-family:" + box.families;
+        if (layout::hasProperty(layout.type, Property::TextColour))
+            css += ";color:" + cssColour(control.colour);
+        if (layout.type == layout::ControlType::Label)
+            css += ";-webkit-text-stroke-width:" + px(std::max(1.5, box.pixels / 24.0));
+        text["style"].set("cssText", css);
+        text.set("textContent", displayedText(control.caption).text);
+        element.call<void>("appendChild", text);
+        drawn.text = text;
+    }
+
+    if (drawn.clickable) {
+        // The digits answer the mouse only, as on the desktop; links take the keyboard's focus in
+        // reading order, which is the desktop's focus chain.
+        const bool label = layout.type == layout::ControlType::TransparentLabel;
+        element.set("tabIndex", label ? -1 : keyboardRank(state.form(), layout));
+        bridge_.call<void>("clickable", element, drawn.handle, !label);
+    }
+    if (layout.handCursor)
+        element.call<void>("setAttribute", std::string("data-hand"), std::string("1"));
+
+    parent.call<void>("appendChild", element);
+    drawn.element = element;
+}
+
+void DomPage::draw(const WindowState& state, const ControlState* control, Property property)
+{
+    const auto it = windows_.find(state.id);
+    if (it == windows_.end())
+        return;
+    auto& window = *it->second;
+    if (control == nullptr) {
+        if (property == Property::Visible)
+            return show(state);
+        window.caption.set("textContent", state.caption);
+        window.element.call<void>("setAttribute", std::string("aria-label"), state.caption);
+        return;
+    }
+    auto& drawn = window.controls.at(std::string(control->layout->name));
+    switch (property) {
+    case Property::Visible:
+        if (!drawn.element.isUndefined())
+            setHidden(drawn.element, !control->visible);
+        if (control->visible && control->layout->name == state.form().firstAction && state.visible)
+            focusFirstAction(state, window);
+        break;
+    case Property::Caption: {
+        const auto shown = displayedText(control->caption);
+        const bool moved = shown.lines != drawn.lines;
+        drawn.lines = shown.lines;
+        if (drawn.text.isUndefined())
+            break;
+        drawn.text.set("textContent", shown.text);
+        if (moved)
+            setStyle(drawn.text, "top", px(lineTop(drawn.box, shown.lines)));
+        break;
+    }
+    case Property::TextColour:
+        if (!drawn.text.isUndefined())
+            setStyle(drawn.text, "color", cssColour(control->colour));
+        break;
+    case Property::Top:
+        if (!drawn.element.isUndefined())
+            setStyle(drawn.element, "top", px(control->top));
+        break;
+    case Property::Interval:
+        // A new positive interval starts the period afresh, as on the desktop.
+        if (control->interval > 0)
+            bridge_.call<void>("startTimer", drawn.handle, control->interval);
+        else
+            bridge_.call<void>("stopTimer", drawn.handle);
+        break;
+    }
+}
+
+void DomPage::show(const WindowState& state)
+{
+    const auto it = windows_.find(state.id);
+    if (it == windows_.end())
+        return;
+    auto& window = *it->second;
+    if (state.visible) {
+        materialize(state, window);
+        window.layer = nextLayer_++;
+    }
+    setHidden(window.element, !state.visible);
+    restack();
+    if (state.visible)
+        focusFirstAction(state, window);
+}
+
+void DomPage::focusFirstAction(const WindowState& state, Window& window)
+{
+    // The keyboard starts where the desktop's does, so that Enter on a fresh window does what it says.
+    const auto* first = state.control(state.form().firstAction);
+    if (first == nullptr || !model_.shown(state, *first) || model_.blocked(state))
+        return;
+    if (const auto& drawn = window.controls.at(std::string(first->layout->name));
+        !drawn.element.isUndefined())
+        bridge_.call<void>("focus", drawn.element);
+}
+
+void DomPage::restack()
+{
+    // A modal window stays above everything, over a backdrop that takes the input meant for the rest; the
+    // model says which one takes the input.
+    const auto* active = model_.activeModal();
+    const auto top = windows_.find(active == nullptr ? 0 : active->id);
+    for (auto& [id, w] : windows_) {
+        setStyle(w->element, "zIndex", std::to_string(w->layer * 2 + (w->modal ? 100000 : 0)));
+        w->element.set("inert", active != nullptr && id != active->id);
+    }
+    setHidden(backdrop_, top == windows_.end());
+    if (top != windows_.end())
+        setStyle(backdrop_, "zIndex", std::to_string(top->second->layer * 2 + 100000 - 1));
+}
+
+void DomPage::remove(WindowId id)
+{
+    const auto it = windows_.find(id);
+    if (it == windows_.end())
+        return;
+    auto gone = std::move(it->second);
+    windows_.erase(it);
+    for (auto& [name, control] : gone->controls) {
+        if (control.handle != 0 && !control.clickable)
+            bridge_.call<void>("stopTimer", control.handle);
+        handles_.erase(control.handle);
+    }
+    handles_.erase(gone->closeHandle);
+    gone->element.call<void>("remove");
+    restack();
+}
+
+void DomPage::removeAll()
+{
+    while (!windows_.empty())
+        remove(windows_.begin()->first);
+}
+
+} // namespace pelindra::web

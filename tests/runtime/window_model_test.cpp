@@ -1,0 +1,193 @@
+// SPDX-FileCopyrightText: 2026 The Pelindra developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "runtime/window_model.h"
+
+#include <algorithm>
+#include <array>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace pelindra {
+namespace {
+
+using namespace layout;
+using ::testing::ElementsAre;
+
+constexpr std::array kControls{
+    Control{.name = "first", .type = ControlType::Timer, .interval = 10},
+    Control{.name = "second", .type = ControlType::Timer, .interval = 10},
+    Control{.name = "box", .type = ControlType::GroupBox, .visible = false},
+    Control{.name = "inner", .type = ControlType::LinkBox, .parent = "box", .text = "in"},
+    Control{.name = "label", .type = ControlType::TransparentLabel, .geometry = {1, 20, 3, 4}, .text = "hi"},
+};
+constexpr layout::Window kMain{.name = "Main", .caption = "main", .controls = kControls};
+constexpr std::array kDialogControls{Control{.name = "back", .type = ControlType::LinkBox}};
+constexpr layout::Window kDialog{.name = "Dialog", .caption = "dialog", .controls = kDialogControls};
+
+// Draws nothing: the model is all there is to look at.
+struct NoSurface : WindowSurface
+{
+    void built(const WindowState&) override {}
+    void destroyed(WindowId) override {}
+    void changed(const WindowState&, const ControlState*, Property) override {}
+    void opened(const WindowState&) override {}
+};
+
+class Model : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        model.define({&kMain,
+                      {{"first", Event::Tick, [this] { onFirstTick(); }},
+                       {"second", Event::Tick, [this] { ran.emplace_back("second"); }},
+                       {"inner", Event::Clicked, [this] { ran.emplace_back("inner"); }},
+                       {"label", Event::Clicked, [this] { ran.emplace_back("label"); }},
+                       {"", Event::Created, [this] { ran.emplace_back("created"); }}}});
+        model.define({&kDialog, {{"back", Event::Clicked, [this] {
+                                      closing = "closing";
+                                      model.close("Dialog");
+                                      closing = "returned";
+                                  }}}});
+    }
+
+    WindowId idOf(std::string_view window) const
+    {
+        const auto* w = model.window(window);
+        return w == nullptr ? 0 : w->id;
+    }
+
+    NoSurface surface;
+    WindowModel model{surface};
+    std::function<void()> onFirstTick = [] {};
+    std::vector<std::string> ran;
+    std::string closing = "open"; // what the closing handler of the dialog is doing
+};
+
+TEST_F(Model, EveryPropertyStartsFromItsLayoutAndAControlWithoutAColourReadsWhite)
+{
+    model.load("Main", false, {});
+    EXPECT_EQ(textOf(model.get("Main", "label", Property::Caption)), "hi");
+    EXPECT_EQ(integerOf(model.get("Main", "label", Property::Top)), 20);
+    EXPECT_EQ(integerOf(model.get("Main", "label", Property::TextColour)), layout::rgb(255, 255, 255));
+    EXPECT_EQ(integerOf(model.get("Main", "first", Property::Interval)), 10);
+    EXPECT_EQ(integerOf(model.get("Main", "box", Property::Visible)), 0);
+    EXPECT_EQ(integerOf(model.get("Main", "", Property::Visible)), 1);
+    EXPECT_EQ(textOf(model.get("Main", "", Property::Caption)), "main");
+}
+
+TEST_F(Model, AStrictModelThrowsOnNamesAndPropertiesNoLayoutHasAndAWindowIsDefinedOnce)
+{
+    WindowModel strict{surface, true};
+    strict.define({&kMain, {}});
+    strict.load("Main", false, {});
+    EXPECT_THROW(strict.set("Main", "lable", Property::Caption, std::string("x")), std::logic_error);
+    EXPECT_THROW(strict.set("Main", "first", Property::Caption, std::string("x")), std::logic_error);
+    EXPECT_THROW(strict.get("Main", "label", Property::Interval), std::logic_error);
+    EXPECT_THROW(strict.load("Nowhere", false, {}), std::logic_error);
+    EXPECT_THROW(strict.define({&kMain, {}}), std::logic_error) << "a window is defined once";
+    EXPECT_THROW(model.define({&kMain, {}}), std::logic_error) << "by a forgiving model too";
+    EXPECT_EQ(integerOf(model.get("Main", "lable", Property::Top)), 0) << "which reads unknown names as 0";
+}
+
+TEST_F(Model, TakesClicksOnlyOnControlsThePlayerCanSee)
+{
+    model.load("Main", false, {});
+    const auto main = idOf("Main");
+    EXPECT_FALSE(model.click(main, "inner")) << "its group box is hidden";
+    model.set("Main", "box", Property::Visible, 1);
+    EXPECT_TRUE(model.click(main, "inner"));
+    model.set("Main", "", Property::Visible, 0);
+    EXPECT_FALSE(model.click(main, "inner"));
+    EXPECT_EQ(std::count(ran.begin(), ran.end(), "inner"), 1);
+}
+
+TEST_F(Model, AModalWindowBlocksTheOthersAndWhatWaitsForItRunsOnceItsCloserHasReturned)
+{
+    model.load("Main", false, {});
+    model.set("Main", "box", Property::Visible, 1);
+    const auto main = idOf("Main");
+    model.load("Dialog", true, [this] { ran.push_back(closing); });
+    EXPECT_FALSE(model.click(main, "inner")) << "the window beneath is blocked";
+    EXPECT_FALSE(model.requestClose(main));
+    EXPECT_TRUE(model.tick(main, "second")) << "its timers tick on";
+    EXPECT_TRUE(model.click(idOf("Dialog"), "back"));
+    EXPECT_EQ(ran.back(), "second") << "not inside the handler that closed it";
+    model.settle();
+    EXPECT_EQ(ran.back(), "returned");
+    EXPECT_TRUE(model.click(main, "inner"));
+}
+
+TEST_F(Model, WhatWaitsForAModalWindowDiesWithTheProgram)
+{
+    model.load("Dialog", true, [this] { ran.emplace_back("after"); });
+    model.exit(0);
+    model.close("Dialog");
+    model.settle();
+    EXPECT_TRUE(ran.empty());
+}
+
+TEST_F(Model, AClosedOrReplacedWindowsTimersAndControlsNeverReachAHandlerAgain)
+{
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replaced" : "closed");
+        ran.clear();
+        model.load("Main", false, {});
+        const auto old = idOf("Main");
+        onFirstTick = [&] { replace ? model.load("Main", false, {}) : model.close("Main"); };
+        EXPECT_TRUE(model.tick(old, "first"));
+        EXPECT_FALSE(model.tick(old, "second")) << "the second tick of the same round";
+        EXPECT_FALSE(model.click(old, "label"));
+        EXPECT_FALSE(model.raise(old, "label", Event::Clicked));
+        EXPECT_EQ(std::count(ran.begin(), ran.end(), "second") + std::count(ran.begin(), ran.end(), "label"),
+                  0);
+        EXPECT_EQ(idOf("Main") != 0, replace);
+        model.close("Main");
+    }
+}
+
+TEST_F(Model, OnlyTheTopmostShownModalWindowBlocksTheOthers)
+{
+    model.load("Main", false, {});
+    model.load("Dialog", true, {});
+    EXPECT_FALSE(model.click(idOf("Main"), "label"));
+    EXPECT_FALSE(model.requestClose(idOf("Main")));
+
+    model.set("Dialog", "", Property::Visible, 0);
+    EXPECT_EQ(model.activeModal(), nullptr) << "a hidden modal window takes nothing";
+    EXPECT_FALSE(model.escape());
+    EXPECT_TRUE(model.click(idOf("Main"), "label"));
+
+    model.set("Dialog", "", Property::Visible, 1);
+    EXPECT_EQ(model.activeModal(), model.window("Dialog"));
+    EXPECT_TRUE(model.escape());
+    EXPECT_EQ(model.window("Dialog"), nullptr);
+}
+
+TEST_F(Model, LoadingAnOpenModalWindowKeepsWhatWaitedAndRunsAllOfItOnceItFinallyCloses)
+{
+    model.load("Dialog", true, [this] { ran.emplace_back("first load"); });
+    model.load("Dialog", true, [this] { ran.emplace_back("second load"); });
+    model.settle();
+    EXPECT_TRUE(ran.empty());
+    EXPECT_TRUE(model.click(idOf("Dialog"), "back"));
+    EXPECT_TRUE(ran.empty()) << "not inside the handler that closed it";
+    model.settle();
+    EXPECT_THAT(ran, ElementsAre("first load", "second load"));
+}
+
+TEST_F(Model, NothingLoadsWhileTheProgramEnds)
+{
+    model.registerCleanup([this] { model.load("Dialog", true, [this] { ran.emplace_back("after"); }); });
+    EXPECT_TRUE(model.exit(0));
+    model.load("Main", false, {});
+    model.settle();
+    EXPECT_EQ(model.window("Dialog"), nullptr) << "not from the clean-up either";
+    EXPECT_EQ(model.window("Main"), nullptr);
+    EXPECT_TRUE(ran.empty()) << "no Created handler ran";
+    EXPECT_FALSE(model.exit(0));
+}
+
+} // namespace
+} // namespace pelindra
