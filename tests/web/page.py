@@ -34,6 +34,8 @@ from play import GameView  # noqa: E402,F401
 MENU, GAME, RECORD, ABOUT = names.kMenuWindow, names.kGameWindow, names.kRecordWindow, names.kAboutWindow
 game, record = names.game, names.record
 
+# Where the page keeps data.dat.
+KEY = "pelindra/data.dat"
 # Long enough for a loaded two-core machine; a passing run never waits this long.
 TIMEOUT = 20.0
 CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -177,8 +179,15 @@ class Browser:
     def close_window(self, window):
         self.driver.find_element(By.CSS_SELECTOR, f'[data-window="{window}"] .titlebar .close').click()
 
-    def storage(self):
-        return self.js("return window.localStorage.getItem('data.dat')")
+    def storage(self, key=KEY):
+        return self.js("return window.localStorage.getItem(arguments[0])", key)
+
+    def store(self, text, key=KEY):
+        self.js("window.localStorage.setItem(arguments[0], arguments[1])", key, text)
+
+    def stored_bytes(self):
+        return bytes(self.js("return [...window.localStorage.getItem(arguments[0])].map((c) => c.charCodeAt(0));",
+                             KEY))
 
     def warnings(self):
         return self.js("return window.__warnings")

@@ -73,16 +73,18 @@ class Storage(page.SiteTest):
         self.assertEqual(view.best(), (score, time))
         self.assertEqual(b.storage(), f"[Mybest]\r\nTime={time[:-1]}\r\nScore={score}\r\n")
 
-    def test_an_old_value_in_text_is_read_as_its_utf8_and_then_kept_as_those_bytes(self):
+    def test_an_old_pages_record_moves_to_its_key_and_its_text_is_then_kept_as_its_utf8(self):
         note = "; 我的最好成绩\r\n"
+        old = note + "[Mybest]\r\nTime=0\r\nScore=0\r\n"
         b, view = self.in_game()
-        b.js("window.localStorage.setItem('data.dat', arguments[0])", note + "[Mybest]\r\nTime=0\r\nScore=0\r\n")
+        b.store(old, key="data.dat")
+        b.js("window.localStorage.removeItem(arguments[0])", page.KEY)  # as the earlier page left it
         b.open(self.server.url)
         view = play.open_game(b)
+        self.assertEqual((b.storage(), b.storage("data.dat")), (old, None), "moved once, as it was")
         for points in (1, 2):
             score, time = self.record(view, points)
-            stored = b.js("return [...window.localStorage.getItem('data.dat')].map((c) => c.charCodeAt(0));")
-            self.assertEqual(bytes(stored), f"{note}[Mybest]\r\nTime={time[:-1]}\r\nScore={score}\r\n".encode())
+            self.assertEqual(b.stored_bytes(), f"{note}[Mybest]\r\nTime={time[:-1]}\r\nScore={score}\r\n".encode())
 
     def test_two_tabs_are_two_copies_and_the_higher_record_stays(self):
         b, first = self.in_game()

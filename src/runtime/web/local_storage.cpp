@@ -12,10 +12,20 @@ namespace {
 
 constexpr std::string_view kDirectory = "localStorage";
 
-std::string keyOf(std::string_view path)
+// Project pages under one user's site share an origin, and so one localStorage: the program's name
+// keeps ours apart from theirs. A slash, because no file name holds one, and the key reads like the
+// path the warnings give.
+constexpr std::string_view kKeyPrefix = "pelindra/";
+
+std::string fileNameOf(std::string_view path)
 {
     const auto slash = path.find_last_of('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string keyOf(std::string_view path)
+{
+    return std::string(kKeyPrefix) + fileNameOf(path);
 }
 
 } // namespace
@@ -32,9 +42,27 @@ std::string LocalStorage::userDataDirectory()
     return {};
 }
 
+// Earlier pages kept the record under its bare file name. It moves to our key the first time it is
+// read, and the old key goes only once the new one holds it; until a write succeeds it is read from
+// where it is.
+val LocalStorage::storedText(std::string_view path)
+{
+    const auto key = keyOf(path);
+    auto answer = page_.call<val>("get", key);
+    if (!answer["ok"].as<bool>() || !answer["text"].isNull())
+        return answer;
+    const auto oldKey = fileNameOf(path);
+    auto old = page_.call<val>("get", oldKey);
+    if (!old["ok"].as<bool>() || old["text"].isNull())
+        return answer;
+    if (page_.call<std::string>("set", key, old["text"]).empty())
+        page_.call<void>("remove", oldKey);
+    return old;
+}
+
 ConfigRead LocalStorage::read(std::string_view path)
 {
-    const auto answer = page_.call<val>("get", keyOf(path));
+    const auto answer = storedText(path);
     if (!answer["ok"].as<bool>())
         return {false, {}, answer["reason"].as<std::string>()};
     const auto text = answer["text"];

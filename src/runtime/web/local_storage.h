@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// data.dat in the browser's localStorage, per origin, under its file name. The page has no second
+// data.dat in the browser's localStorage, per origin, under "pelindra/data.dat". The page has no second
 // place: when its storage fails, the record lives for the session only.
 
 #include "runtime/settings_store.h"
@@ -28,6 +28,9 @@ public:
                         std::chrono::milliseconds lockWait) override;
 
 private:
+    // The page's answer for the file, {ok, text, reason}, after moving a record left by an earlier page.
+    emscripten::val storedText(std::string_view path);
+
     emscripten::val page_;
 };
 

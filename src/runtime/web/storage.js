@@ -26,5 +26,12 @@ Module.pelindraStorage = (() => {
         return refusal(e);
       }
     },
+
+    // Best effort: a key left behind is read no more once the new one is there.
+    remove(key) {
+      try {
+        window.localStorage.removeItem(key);
+      } catch (e) {}
+    },
   };
 })();
