@@ -1,11 +1,13 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The four windows in the page: the flow between them, modal windows over a backdrop, the rising
-credits, the keyboard, and a narrow screen."""
+credits, the keyboard, and a narrow screen; and a site with a file missing, which says so."""
 
 import io
 import os
+import shutil
 import sys
+import tempfile
 import time
 import unittest
 
@@ -138,6 +140,23 @@ class Flow(page.SiteTest):
             points = [{"x": r["x"] + r["width"] / 2, "y": r["y"] + r["height"] / 2}] if kind == "touchStart" else []
             b.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
         b.wait(lambda: b.windows() == [GAME], "a tap on 开始游戏")
+
+
+class LoadFailure(unittest.TestCase):
+    def test_a_file_that_cannot_load_is_told_on_the_page_and_its_reason_in_the_console(self):
+        shown = """const line = document.getElementById('load-failed');
+            return !document.getElementById('stage').checkVisibility() && line.checkVisibility() && line.textContent;"""
+        for missing in ("pelindra.wasm", "pelindra.js", "fonts/PelindraSansSC-Heavy.woff2", "block.jpg"):
+            with self.subTest(missing), tempfile.TemporaryDirectory() as top:
+                site = shutil.copytree(page.site_directory(), os.path.join(top, "site"))
+                os.remove(os.path.join(site, missing))
+                server, b, errors = page.Server(site), page.Browser(), []
+                self.addCleanup(server.close)
+                self.addCleanup(b.close)
+                b.driver.get(server.url)
+                b.wait(lambda: errors.extend(b.errors()) or any(f"/{missing} did not load" in e for e in errors)
+                       and b.js(shown) == "游戏加载失败，请刷新页面重试。",
+                       lambda: f"the line, and {missing}'s reason in {errors}")
 
 
 if __name__ == "__main__":

@@ -6,6 +6,16 @@
 // stage once its fonts and pictures are in.
 
 performance.mark("pelindra:script");
+// The runtime stops before main when pelindra.wasm cannot be fetched or compiled; later it is a
+// program's fault, not a load's.
+{
+  let told = false;
+  Module.onAbort = (what) => {
+    if (told || Module.pelindra.attached) return;
+    told = true;
+    window.pelindraFailed(new URL("pelindra.wasm", document.baseURI) + " did not load or start (" + what + ")");
+  };
+}
 Module.pelindra = (() => {
   const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, ESCAPE = 3;
   let sink = 0;
@@ -30,8 +40,11 @@ Module.pelindra = (() => {
   }
 
   return {
+    attached: false,
+
     attach(runtime) {
       performance.mark("pelindra:main");
+      this.attached = true;
       sink = runtime;
       document.addEventListener("keydown", (e) => {
         if (e.key === "Escape" && !e.repeat) report(ESCAPE, 0);
