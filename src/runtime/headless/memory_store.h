@@ -23,7 +23,6 @@ public:
 
     std::string programDirectory() override;
     std::string userDataDirectory() override;
-    bool exists(std::string_view path) override;
     FileCheck check(std::string_view path) override;
     ConfigRead read(std::string_view path) override;
     UpdateResult update(std::string_view path, const UpdateDecision& decide,
