@@ -253,12 +253,6 @@ bool HeadlessRuntime::isOpen(std::string_view window) const
     return open(window) != nullptr;
 }
 
-bool HeadlessRuntime::isShown(std::string_view window) const
-{
-    const auto* w = open(window);
-    return w != nullptr && w->visible;
-}
-
 bool HeadlessRuntime::isShown(std::string_view window, std::string_view control) const
 {
     const auto* w = open(window);
@@ -268,14 +262,6 @@ bool HeadlessRuntime::isShown(std::string_view window, std::string_view control)
     if (c == nullptr)
         throw std::logic_error("no control is called " + std::string(control));
     return model_.shown(*w, *c);
-}
-
-std::vector<std::string> HeadlessRuntime::openWindows() const
-{
-    std::vector<std::string> out;
-    for (const auto* w : model_.windows())
-        out.emplace_back(w->name());
-    return out;
 }
 
 std::vector<std::string> HeadlessRuntime::modalStack() const

@@ -76,14 +76,12 @@ public:
 
     // --- What a test looks at. None of these is recorded.
     bool isOpen(std::string_view window) const;
-    bool isShown(std::string_view window) const; // open and visible
-    // Visible, and every container it lies in too.
-    bool isShown(std::string_view window, std::string_view control) const;
+    // Open and visible; for a control, visible and every container it lies in too.
+    bool isShown(std::string_view window, std::string_view control = {}) const;
     PropertyValue peek(std::string_view window, std::string_view control, Property property) const;
     std::int32_t peekInteger(std::string_view window, std::string_view control, Property property) const;
     std::string peekText(std::string_view window, std::string_view control, Property property) const;
-    // The windows that are open, and the modal ones from the bottom up.
-    std::vector<std::string> openWindows() const;
+    // The modal windows that are open, from the bottom up.
     std::vector<std::string> modalStack() const;
     const layout::Window* layoutOf(std::string_view window) const;
 
