@@ -24,11 +24,6 @@ std::string join(std::string_view window, std::string_view control)
 HeadlessRuntime::HeadlessRuntime() : ModelRuntime(*this, true) {}
 HeadlessRuntime::~HeadlessRuntime() = default;
 
-void HeadlessRuntime::record(std::string line)
-{
-    calls_.push_back(std::move(line));
-}
-
 std::string HeadlessRuntime::describe(const PropertyValue& value)
 {
     if (const auto* text = std::get_if<std::string>(&value))
@@ -67,8 +62,6 @@ const layout::Window* HeadlessRuntime::layoutOf(std::string_view window) const
         throw std::logic_error("no window is called " + std::string(window));
     return definition->layout;
 }
-
-void HeadlessRuntime::built(const WindowState&) {}
 
 void HeadlessRuntime::destroyed(WindowId window)
 {
@@ -226,26 +219,6 @@ std::int32_t HeadlessRuntime::RandomInt(std::int32_t min, std::int32_t max)
     }
     record("RandomInt " + std::to_string(min) + " " + std::to_string(max) + " -> " + std::to_string(value));
     return value;
-}
-
-void HeadlessRuntime::scriptRandom(std::vector<std::int32_t> values)
-{
-    randomScript_.insert(randomScript_.end(), values.begin(), values.end());
-}
-
-void HeadlessRuntime::setRandomFallback(std::function<std::int32_t(std::int32_t, std::int32_t)> draw)
-{
-    randomFallback_ = std::move(draw);
-}
-
-void HeadlessRuntime::setModalDriver(std::function<void(std::string_view)> driver)
-{
-    modalDriver_ = std::move(driver);
-}
-
-void HeadlessRuntime::setLoopDriver(std::function<void()> driver)
-{
-    loopDriver_ = std::move(driver);
 }
 
 bool HeadlessRuntime::isOpen(std::string_view window) const

@@ -136,10 +136,10 @@ bool fill(int fd, std::string_view contents, const std::optional<Keep>& keep)
 }
 
 // Writes contents to a new file beside target and returns its name once it is safely on disk.
-std::optional<std::string> stage(const std::string& dir, const std::string& target, std::string_view contents,
+std::optional<std::string> stage(const std::string& target, std::string_view contents,
                                  const std::optional<Keep>& keep)
 {
-    if (Fd unnamed(openUnnamed(dir)); unnamed) {
+    if (Fd unnamed(openUnnamed(std::string(directoryOf(target)))); unnamed) {
         if (!fill(unnamed.get(), contents, keep))
             return std::nullopt;
         // Named only once complete: a crash before this point leaves nothing behind.
@@ -291,8 +291,7 @@ std::optional<UpdateResult> create(const std::string& target, const UpdateDecisi
     const auto items = decide(ConfigSnapshot{});
     if (items.empty())
         return UpdateResult{Outcome::Kept, {}};
-    const auto staged =
-        stage(std::string(directoryOf(target)), target, applyConfigItems({}, items), std::nullopt);
+    const auto staged = stage(target, applyConfigItems({}, items), std::nullopt);
     if (!staged)
         return failed(std::strerror(errno));
     if (::link(staged->c_str(), target.c_str()) == 0) {
@@ -343,8 +342,7 @@ std::optional<UpdateResult> attempt(const std::string& target, const UpdateDecis
     if (items.empty())
         return UpdateResult{Outcome::Kept, {}};
     const Keep keep{static_cast<mode_t>(locked.st_mode & 07777), locked.st_uid, locked.st_gid};
-    const auto staged =
-        stage(std::string(directoryOf(target)), target, applyConfigItems(now.contents, items), keep);
+    const auto staged = stage(target, applyConfigItems(now.contents, items), keep);
     if (!staged || !install(*staged, target))
         return failed(std::strerror(errno));
     return UpdateResult{Outcome::Written, {}};
