@@ -5,7 +5,6 @@
 #include "runtime/conversions.h"
 
 #include <algorithm>
-#include <limits>
 #include <stdexcept>
 
 namespace pelindra::headless {
@@ -166,18 +165,6 @@ PropertyValue HeadlessRuntime::peek(std::string_view window, std::string_view co
     if (open(window) == nullptr)
         throw std::logic_error(std::string(window) + " is not open");
     return model_.get(window, control, property);
-}
-
-std::int32_t HeadlessRuntime::peekInteger(std::string_view window, std::string_view control,
-                                          Property property) const
-{
-    return integerOf(peek(window, control, property));
-}
-
-std::string HeadlessRuntime::peekText(std::string_view window, std::string_view control,
-                                      Property property) const
-{
-    return textOf(peek(window, control, property));
 }
 
 void HeadlessRuntime::ReportProblem(std::string_view line)

@@ -22,7 +22,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,8 +87,14 @@ public:
     // Open and visible; for a control, visible and every container it lies in too.
     bool isShown(std::string_view window, std::string_view control = {}) const;
     PropertyValue peek(std::string_view window, std::string_view control, Property property) const;
-    std::int32_t peekInteger(std::string_view window, std::string_view control, Property property) const;
-    std::string peekText(std::string_view window, std::string_view control, Property property) const;
+    std::int32_t peekInteger(std::string_view window, std::string_view control, Property property) const
+    {
+        return integerOf(peek(window, control, property));
+    }
+    std::string peekText(std::string_view window, std::string_view control, Property property) const
+    {
+        return textOf(peek(window, control, property));
+    }
     // The modal windows that are open, from the bottom up.
     std::vector<std::string> modalStack() const;
     const layout::Window* layoutOf(std::string_view window) const;
