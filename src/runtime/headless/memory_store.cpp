@@ -7,9 +7,7 @@
 namespace pelindra::headless {
 namespace {
 
-using Reasons = std::map<std::string, std::string, std::less<>>;
-
-const std::string* reasonIn(const Reasons& files, std::string_view path)
+const std::string* reasonIn(const MemoryStore::Files& files, std::string_view path)
 {
     const auto it = files.find(path);
     return it == files.end() ? nullptr : &it->second;

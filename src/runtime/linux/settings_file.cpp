@@ -363,10 +363,8 @@ FileCheck check(const std::string& path)
             return {Verdict::Unwritable, because("it cannot be opened for writing")};
     }
     const auto probe = temporaryName(where.target);
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (!Fd(::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)))
         return {Verdict::Unwritable, std::strerror(errno)};
-    ::close(fd);
     ::unlink(probe.c_str());
     return {};
 }
