@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "conversions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -16,26 +17,18 @@ std::string toText(std::int32_t number)
 
 std::int32_t toInteger(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulate the magnitude in 64 bits and stop growing once it is past any 32-bit value.
-    constexpr std::int64_t kCap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > kCap)
-            magnitude = kCap;
-    }
-    if (negative)
-        return static_cast<std::int32_t>(-magnitude);
-    return magnitude >= kCap ? std::numeric_limits<std::int32_t>::max()
-                             : static_cast<std::int32_t>(magnitude);
+    text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+    const bool negative = text.starts_with('-');
+    if (negative || text.starts_with('+'))
+        text.remove_prefix(1);
+    // Unsigned, so that a second sign reads as no digits; a magnitude past 32 bits saturates.
+    std::uint32_t magnitude = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), magnitude).ec ==
+        std::errc::result_out_of_range)
+        magnitude = std::numeric_limits<std::uint32_t>::max();
+    constexpr std::int64_t kLargest = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(negative ? -std::min<std::int64_t>(magnitude, kLargest + 1)
+                                              : std::min<std::int64_t>(magnitude, kLargest));
 }
 
 } // namespace pelindra

@@ -2,114 +2,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile_text.h"
 
+#include <algorithm>
+
 namespace pelindra::profile {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr auto npos = std::string_view::npos;
 
-struct Line
-{
-    std::size_t begin = 0; // first byte of the line's text
-    std::size_t end = 0;   // one past its text, where the terminator starts
-    std::size_t next = 0;  // one past its terminator
-};
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
+// Without its spaces and tabs at either end; all blank, the empty view at its end, where a value written
+// into it goes.
 std::string_view trim(std::string_view s)
 {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const auto first = std::min(s.find_first_not_of(" \t"), s.size());
+    const auto last = s.find_last_not_of(" \t");
+    return s.substr(first, last == npos ? 0 : last + 1 - first);
 }
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&lower](char x, char y) { return lower(x) == lower(y); });
 }
 
-class Lines
-{
-public:
-    explicit Lines(std::string_view text) : text_(text), pos_(text.starts_with(kBom) ? kBom.size() : 0) {}
-
-    bool next(Line& line)
-    {
-        if (pos_ >= text_.size())
-            return false;
-        line.begin = pos_;
-        std::size_t i = pos_;
-        while (i < text_.size() && text_[i] != '\n' && text_[i] != '\r')
-            ++i;
-        line.end = i;
-        if (i < text_.size())
-            i += (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ? 2 : 1;
-        line.next = pos_ = i;
-        return true;
-    }
-
-    std::string_view text(const Line& line) const { return text_.substr(line.begin, line.end - line.begin); }
-
-private:
-    std::string_view text_;
-    std::size_t pos_;
-};
-
-// The name of a section header line, or nothing for any other line.
-std::optional<std::string_view> sectionName(std::string_view line)
-{
-    line = trim(line);
-    if (!line.starts_with('['))
-        return std::nullopt;
-    const auto close = line.find(']');
-    if (close == std::string_view::npos)
-        return std::nullopt;
-    return trim(line.substr(1, close - 1));
-}
-
-struct ItemLine
-{
-    std::string_view key;
-    std::size_t valueBegin = 0; // offsets within the line
-    std::size_t valueEnd = 0;
-};
-
-std::optional<ItemLine> itemOf(std::string_view line)
+// The value the line gives item, as a view into the line; nothing for a line that does not set it.
+std::optional<std::string_view> valueOf(std::string_view line, std::string_view item)
 {
     const auto body = trim(line);
-    if (body.empty() || body.front() == ';' || body.front() == '#' || body.front() == '[')
-        return std::nullopt;
     const auto equals = line.find('=');
-    if (equals == std::string_view::npos)
+    if (body.empty() || body.front() == ';' || body.front() == '#' || body.front() == '[' || equals == npos)
         return std::nullopt;
-    ItemLine item;
-    item.key = trim(line.substr(0, equals));
-    if (item.key.empty())
+    const auto key = trim(line.substr(0, equals));
+    if (key.empty() || !sameName(key, item))
         return std::nullopt;
-    std::size_t b = equals + 1;
-    std::size_t e = line.size();
-    while (b < e && isBlank(line[b]))
-        ++b;
-    while (e > b && isBlank(line[e - 1]))
-        --e;
-    item.valueBegin = b;
-    item.valueEnd = e;
-    return item;
+    return trim(line.substr(equals + 1));
 }
 
 // Where one section of the file stands, and where its wanted item is, if anywhere.
@@ -118,41 +45,29 @@ struct Found
     bool section = false;
     std::size_t insertAt = 0; // just after the section's last non-blank line
     bool insertNeedsBreak = false;
-    bool item = false;
-    std::size_t valueBegin = 0; // offsets within the whole text
-    std::size_t valueEnd = 0;
+    std::optional<std::string_view> value; // a view into the whole text
 };
 
 Found locate(std::string_view text, std::string_view section, std::string_view item)
 {
     Found found;
-    Lines lines(text);
-    Line line;
     bool inside = false;
-    while (lines.next(line)) {
-        const auto content = lines.text(line);
-        if (const auto name = sectionName(content)) {
+    for (std::size_t at = text.starts_with(kBom) ? kBom.size() : 0; at < text.size();) {
+        const auto end = std::min(text.find_first_of("\r\n", at), text.size());
+        const auto line = text.substr(at, end - at);
+        at = end == text.size() ? end : end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        const auto body = trim(line);
+        if (const auto close = body.starts_with('[') ? body.find(']') : npos; close != npos) {
             if (inside)
                 break;
-            if (sameName(*name, section)) {
-                inside = found.section = true;
-                found.insertAt = line.next;
-                found.insertNeedsBreak = line.next == line.end;
-            }
-            continue;
+            inside = found.section = sameName(trim(body.substr(1, close - 1)), section);
         }
-        if (!inside)
+        if (!inside || body.empty())
             continue;
-        if (!trim(content).empty()) {
-            found.insertAt = line.next;
-            found.insertNeedsBreak = line.next == line.end;
-        }
-        if (const auto entry = itemOf(content); entry && sameName(entry->key, item)) {
-            found.item = true;
-            found.valueBegin = line.begin + entry->valueBegin;
-            found.valueEnd = line.begin + entry->valueEnd;
+        found.insertAt = at;
+        found.insertNeedsBreak = end == text.size();
+        if ((found.value = valueOf(line, item)))
             break;
-        }
     }
     return found;
 }
@@ -160,11 +75,9 @@ Found locate(std::string_view text, std::string_view section, std::string_view i
 std::string_view lineEndingOf(std::string_view text)
 {
     const auto at = text.find_first_of("\r\n");
-    if (at == std::string_view::npos)
+    if (at == npos)
         return "\r\n";
-    if (text[at] == '\n')
-        return "\n";
-    return (at + 1 < text.size() && text[at + 1] == '\n') ? "\r\n" : "\r";
+    return text.compare(at, 2, "\r\n") == 0 ? "\r\n" : text.substr(at, 1);
 }
 
 } // namespace
@@ -172,10 +85,9 @@ std::string_view lineEndingOf(std::string_view text)
 std::optional<std::string> read(std::string_view contents, std::string_view section, std::string_view item)
 {
     const auto found = locate(contents, section, item);
-    if (!found.item)
+    if (!found.value)
         return std::nullopt;
-    const auto value = contents.substr(found.valueBegin, found.valueEnd - found.valueBegin);
-    return std::string(value.substr(0, kMaxValueBytes));
+    return std::string(found.value->substr(0, kMaxValueBytes));
 }
 
 std::string write(std::string_view contents, std::string_view section, std::string_view item,
@@ -184,10 +96,11 @@ std::string write(std::string_view contents, std::string_view section, std::stri
     const auto found = locate(contents, section, item);
     std::string out;
     out.reserve(contents.size() + section.size() + item.size() + value.size() + 8);
-    if (found.item) {
-        out.append(contents.substr(0, found.valueBegin));
+    if (found.value) {
+        const auto begin = static_cast<std::size_t>(found.value->data() - contents.data());
+        out.append(contents.substr(0, begin));
         out.append(value);
-        out.append(contents.substr(found.valueEnd));
+        out.append(contents.substr(begin + found.value->size()));
         return out;
     }
     const auto eol = lineEndingOf(contents);

@@ -162,7 +162,6 @@ public:
     // The per-user place for data when the program's own directory cannot take it, created on demand;
     // "" where there is none.
     std::string GetUserDataDirectory();
-    bool FileExists(std::string_view path);
     FileCheck CheckConfigFile(std::string_view path);
     // The file as it is now, read without the lock: for when the lock cannot be had.
     ConfigRead ReadConfigFile(std::string_view file);

@@ -2,7 +2,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_store.h"
 
+#include <utility>
+
 namespace pelindra {
+
+SettingsStore::SettingsStore(std::string programDirectory, std::string userDataDirectory)
+    : programDirectory_(std::move(programDirectory)), userDataDirectory_(std::move(userDataDirectory))
+{}
+
+FileCheck SettingsStore::check(std::string_view path)
+{
+    auto stored = read(path);
+    if (stored.ok)
+        return {};
+    return {FileCheck::Verdict::Unwritable, std::move(stored.reason)};
+}
+
+std::string_view directoryOf(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string_view fileNameOf(std::string_view path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
 
 std::string Runtime::GetProgramDirectory()
 {
@@ -12,11 +39,6 @@ std::string Runtime::GetProgramDirectory()
 std::string Runtime::GetUserDataDirectory()
 {
     return Store().userDataDirectory();
-}
-
-bool Runtime::FileExists(std::string_view path)
-{
-    return Store().exists(path);
 }
 
 FileCheck Runtime::CheckConfigFile(std::string_view path)

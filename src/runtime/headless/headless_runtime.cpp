@@ -5,7 +5,6 @@
 #include "runtime/conversions.h"
 
 #include <algorithm>
-#include <limits>
 #include <stdexcept>
 
 namespace pelindra::headless {
@@ -23,11 +22,6 @@ std::string join(std::string_view window, std::string_view control)
 
 HeadlessRuntime::HeadlessRuntime() : ModelRuntime(*this, true) {}
 HeadlessRuntime::~HeadlessRuntime() = default;
-
-void HeadlessRuntime::record(std::string line)
-{
-    calls_.push_back(std::move(line));
-}
 
 std::string HeadlessRuntime::describe(const PropertyValue& value)
 {
@@ -67,8 +61,6 @@ const layout::Window* HeadlessRuntime::layoutOf(std::string_view window) const
         throw std::logic_error("no window is called " + std::string(window));
     return definition->layout;
 }
-
-void HeadlessRuntime::built(const WindowState&) {}
 
 void HeadlessRuntime::destroyed(WindowId window)
 {
@@ -175,18 +167,6 @@ PropertyValue HeadlessRuntime::peek(std::string_view window, std::string_view co
     return model_.get(window, control, property);
 }
 
-std::int32_t HeadlessRuntime::peekInteger(std::string_view window, std::string_view control,
-                                          Property property) const
-{
-    return integerOf(peek(window, control, property));
-}
-
-std::string HeadlessRuntime::peekText(std::string_view window, std::string_view control,
-                                      Property property) const
-{
-    return textOf(peek(window, control, property));
-}
-
 void HeadlessRuntime::ReportProblem(std::string_view line)
 {
     record("ReportProblem " + std::string(line));
@@ -228,35 +208,9 @@ std::int32_t HeadlessRuntime::RandomInt(std::int32_t min, std::int32_t max)
     return value;
 }
 
-void HeadlessRuntime::scriptRandom(std::vector<std::int32_t> values)
-{
-    randomScript_.insert(randomScript_.end(), values.begin(), values.end());
-}
-
-void HeadlessRuntime::setRandomFallback(std::function<std::int32_t(std::int32_t, std::int32_t)> draw)
-{
-    randomFallback_ = std::move(draw);
-}
-
-void HeadlessRuntime::setModalDriver(std::function<void(std::string_view)> driver)
-{
-    modalDriver_ = std::move(driver);
-}
-
-void HeadlessRuntime::setLoopDriver(std::function<void()> driver)
-{
-    loopDriver_ = std::move(driver);
-}
-
 bool HeadlessRuntime::isOpen(std::string_view window) const
 {
     return open(window) != nullptr;
-}
-
-bool HeadlessRuntime::isShown(std::string_view window) const
-{
-    const auto* w = open(window);
-    return w != nullptr && w->visible;
 }
 
 bool HeadlessRuntime::isShown(std::string_view window, std::string_view control) const
@@ -268,14 +222,6 @@ bool HeadlessRuntime::isShown(std::string_view window, std::string_view control)
     if (c == nullptr)
         throw std::logic_error("no control is called " + std::string(control));
     return model_.shown(*w, *c);
-}
-
-std::vector<std::string> HeadlessRuntime::openWindows() const
-{
-    std::vector<std::string> out;
-    for (const auto* w : model_.windows())
-        out.emplace_back(w->name());
-    return out;
 }
 
 std::vector<std::string> HeadlessRuntime::modalStack() const

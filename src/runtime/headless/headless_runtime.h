@@ -22,7 +22,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,25 +64,38 @@ public:
     std::int64_t now() const { return now_; }
 
     // The values RandomInt hands out, in order; once they are used up, fallback draws (or it throws).
-    void scriptRandom(std::vector<std::int32_t> values);
-    void setRandomFallback(std::function<std::int32_t(std::int32_t, std::int32_t)> draw);
+    void scriptRandom(const std::vector<std::int32_t>& values)
+    {
+        randomScript_.insert(randomScript_.end(), values.begin(), values.end());
+    }
+    void setRandomFallback(std::function<std::int32_t(std::int32_t, std::int32_t)> draw)
+    {
+        randomFallback_ = std::move(draw);
+    }
 
     // The player's answer to every modal window: runs once the handler that opened it has returned.
     // Without one, a modal window stays open until the test closes it.
-    void setModalDriver(std::function<void(std::string_view window)> driver);
+    void setModalDriver(std::function<void(std::string_view window)> driver)
+    {
+        modalDriver_ = std::move(driver);
+    }
     // Runs inside RunMessageLoop, standing for the player's whole session.
-    void setLoopDriver(std::function<void()> driver);
+    void setLoopDriver(std::function<void()> driver) { loopDriver_ = std::move(driver); }
 
     // --- What a test looks at. None of these is recorded.
     bool isOpen(std::string_view window) const;
-    bool isShown(std::string_view window) const; // open and visible
-    // Visible, and every container it lies in too.
-    bool isShown(std::string_view window, std::string_view control) const;
+    // Open and visible; for a control, visible and every container it lies in too.
+    bool isShown(std::string_view window, std::string_view control = {}) const;
     PropertyValue peek(std::string_view window, std::string_view control, Property property) const;
-    std::int32_t peekInteger(std::string_view window, std::string_view control, Property property) const;
-    std::string peekText(std::string_view window, std::string_view control, Property property) const;
-    // The windows that are open, and the modal ones from the bottom up.
-    std::vector<std::string> openWindows() const;
+    std::int32_t peekInteger(std::string_view window, std::string_view control, Property property) const
+    {
+        return integerOf(peek(window, control, property));
+    }
+    std::string peekText(std::string_view window, std::string_view control, Property property) const
+    {
+        return textOf(peek(window, control, property));
+    }
+    // The modal windows that are open, from the bottom up.
     std::vector<std::string> modalStack() const;
     const layout::Window* layoutOf(std::string_view window) const;
 
@@ -101,7 +113,7 @@ public:
     std::vector<std::string> problems; // every line reported, in order
 
 private:
-    void built(const WindowState& window) override;
+    void built(const WindowState&) override {}
     void destroyed(WindowId window) override;
     void changed(const WindowState& window, const ControlState* control, Property property) override;
     void opened(const WindowState& window) override;
@@ -110,7 +122,7 @@ private:
     // The open build of a window, nullptr when it is closed; a name no layout has throws.
     const WindowState* open(std::string_view window) const;
     bool exited() const { return exitCode_.has_value(); }
-    void record(std::string line);
+    void record(std::string line) { calls_.push_back(std::move(line)); }
     static std::string describe(const PropertyValue& value);
 
     struct Timer

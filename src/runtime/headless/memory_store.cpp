@@ -7,10 +7,10 @@
 namespace pelindra::headless {
 namespace {
 
-std::string directoryOf(std::string_view path)
+const std::string* reasonIn(const MemoryStore::Files& files, std::string_view path)
 {
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string(".") : std::string(path.substr(0, slash));
+    const auto it = files.find(path);
+    return it == files.end() ? nullptr : &it->second;
 }
 
 } // namespace
@@ -35,17 +35,11 @@ std::string MemoryStore::userDataDirectory()
     return userDataDir;
 }
 
-bool MemoryStore::exists(std::string_view path)
-{
-    note("FileExists " + std::string(path));
-    return files.contains(path) || directories.contains(path);
-}
-
 FileCheck MemoryStore::check(std::string_view path)
 {
     note("CheckConfigFile " + std::string(path));
-    if (const auto it = refusedFiles.find(path); it != refusedFiles.end())
-        return {FileCheck::Verdict::Refused, it->second};
+    if (const auto* why = reasonIn(refusedFiles, path))
+        return {FileCheck::Verdict::Refused, *why};
     if (directories.contains(path))
         return {FileCheck::Verdict::Unwritable, "it is a directory"};
     if (unwritableDirectories.contains(directoryOf(path)))
@@ -61,10 +55,9 @@ ConfigRead MemoryStore::read(std::string_view path)
 
 ConfigRead MemoryStore::lookup(std::string_view path) const
 {
-    if (const auto it = refusedFiles.find(path); it != refusedFiles.end())
-        return {false, {}, it->second};
-    if (const auto it = unreadableFiles.find(path); it != unreadableFiles.end())
-        return {false, {}, it->second};
+    for (const auto* failing : {&refusedFiles, &unreadableFiles})
+        if (const auto* why = reasonIn(*failing, path))
+            return {false, {}, *why};
     const auto it = files.find(path);
     if (it == files.end())
         return {true, {}, {}};
@@ -81,12 +74,12 @@ UpdateResult MemoryStore::update(std::string_view file, const UpdateDecision& de
         return UpdateResult{Outcome::Failed, std::move(reason)};
     };
     note("UpdateConfigItems " + path + (lockWait < kLockWait ? " briefly" : ""));
-    if (const auto it = refusedFiles.find(path); it != refusedFiles.end())
-        return fail(it->second);
+    if (const auto* why = reasonIn(refusedFiles, path))
+        return fail(*why);
     if (directories.contains(path))
         return fail("it is a directory");
-    if (const auto it = lockedFiles.find(path); it != lockedFiles.end())
-        return fail(it->second);
+    if (const auto* why = reasonIn(lockedFiles, path))
+        return fail(*why);
     if (beforeUpdate)
         beforeUpdate(path);
     const auto now = lookup(path);
@@ -99,8 +92,8 @@ UpdateResult MemoryStore::update(std::string_view file, const UpdateDecision& de
     }
     if (unwritableDirectories.contains(directoryOf(path)))
         return fail("Permission denied");
-    if (const auto it = failingFiles.find(path); it != failingFiles.end())
-        return fail(it->second);
+    if (const auto* why = reasonIn(failingFiles, path))
+        return fail(*why);
     std::string line = "Wrote " + path;
     for (const auto& change : items)
         line += " " + change.section + "." + change.item + "=\"" + change.value + "\"";

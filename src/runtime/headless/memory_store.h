@@ -23,19 +23,21 @@ public:
 
     std::string programDirectory() override;
     std::string userDataDirectory() override;
-    bool exists(std::string_view path) override;
     FileCheck check(std::string_view path) override;
     ConfigRead read(std::string_view path) override;
     UpdateResult update(std::string_view path, const UpdateDecision& decide,
                         std::chrono::milliseconds lockWait) override;
 
-    std::map<std::string, std::string, std::less<>> files;
-    std::set<std::string, std::less<>> directories;               // paths that are directories
-    std::set<std::string, std::less<>> unwritableDirectories;     // where nothing can be created or replaced
-    std::map<std::string, std::string, std::less<>> refusedFiles; // links not to follow, with the reason
-    std::map<std::string, std::string, std::less<>> failingFiles; // where writes fail, with the reason
-    std::map<std::string, std::string, std::less<>> lockedFiles;  // whose lock cannot be had, with the reason
-    std::map<std::string, std::string, std::less<>> unreadableFiles; // where reads fail, with the reason
+    // By path: a file's contents, or why it fails.
+    using Files = std::map<std::string, std::string, std::less<>>;
+
+    Files files;
+    std::set<std::string, std::less<>> directories;           // paths that are directories
+    std::set<std::string, std::less<>> unwritableDirectories; // where nothing can be created or replaced
+    Files refusedFiles;                                       // links not to follow, with the reason
+    Files failingFiles;                                       // where writes fail, with the reason
+    Files lockedFiles;                                        // whose lock cannot be had, with the reason
+    Files unreadableFiles;                                    // where reads fail, with the reason
     // Runs inside every update, under its lock, before the file is read: another copy at work.
     std::function<void(std::string_view file)> beforeUpdate;
     std::string programDir = "/opt/pelindra";

@@ -17,19 +17,12 @@ class FileStore final : public SettingsStore
 public:
     // Beside the running program, and the per-user data directory of application.
     static FileStore ofThisProgram(std::string_view application);
-    FileStore(std::string programDirectory, std::string userDataDirectory);
+    using SettingsStore::SettingsStore;
 
-    std::string programDirectory() override;
-    std::string userDataDirectory() override;
-    bool exists(std::string_view path) override;
     FileCheck check(std::string_view path) override;
     ConfigRead read(std::string_view path) override;
     UpdateResult update(std::string_view path, const UpdateDecision& decide,
                         std::chrono::milliseconds lockWait) override;
-
-private:
-    std::string programDirectory_;
-    std::string userDataDirectory_;
 };
 
 } // namespace pelindra::settings

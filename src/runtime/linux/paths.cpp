@@ -2,28 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "paths.h"
 
+#include "runtime/settings_store.h"
+
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace pelindra::paths {
 namespace {
-
-std::string linkTarget(const char* link)
-{
-    std::vector<char> buffer(256);
-    for (;;) {
-        const auto n = ::readlink(link, buffer.data(), buffer.size());
-        if (n < 0)
-            return {};
-        if (static_cast<std::size_t>(n) < buffer.size())
-            return std::string(buffer.data(), static_cast<std::size_t>(n));
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 std::string homeDirectory()
 {
@@ -38,15 +27,15 @@ std::string homeDirectory()
 
 std::string programDirectory()
 {
-    auto exe = linkTarget("/proc/self/exe");
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", error).native();
     // A program file replaced while it runs is still where it was.
     constexpr std::string_view kDeleted = " (deleted)";
     if (exe.ends_with(kDeleted))
         exe.resize(exe.size() - kDeleted.size());
-    const auto slash = exe.rfind('/');
-    if (exe.empty() || exe[0] != '/' || slash == std::string::npos)
+    if (!exe.starts_with('/'))
         return {};
-    return slash == 0 ? std::string("/") : exe.substr(0, slash);
+    return std::string(directoryOf(exe));
 }
 
 std::string userDataDirectory(std::string_view application)

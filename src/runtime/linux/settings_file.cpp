@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_file.h"
 
+#include "runtime/settings_store.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -21,6 +23,12 @@
 namespace pelindra::settings {
 namespace {
 
+// What went wrong, and the system's word for why.
+std::string because(std::string_view what, int error = errno)
+{
+    return std::string(what) + ": " + std::strerror(error);
+}
+
 class Fd
 {
 public:
@@ -38,21 +46,6 @@ public:
 private:
     int fd_;
 };
-
-std::string directoryOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-std::string describeErrno(int error)
-{
-    return std::strerror(error);
-}
 
 bool writeAll(int fd, std::string_view data)
 {
@@ -91,8 +84,7 @@ int openUnnamed(const std::string& dir)
 // A copy whose writer still runs is its own business.
 void sweepStale(const std::string& dir, const std::string& target)
 {
-    const auto slash = target.rfind('/');
-    const auto prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+    const auto prefix = std::string(fileNameOf(target)) + ".tmp-";
     DIR* listing = ::opendir(dir.c_str());
     if (listing == nullptr)
         return;
@@ -108,11 +100,15 @@ void sweepStale(const std::string& dir, const std::string& target)
     ::closedir(listing);
 }
 
-// The rename is only as lasting as the directory entry it changed. Sets errno on failure.
-bool syncDirectory(const std::string& dir)
+// A new name for target is only as lasting as the directory entry it changed; once it lasts, what killed
+// writers left beside it can go. Sets errno on failure.
+bool settle(const std::string& target)
 {
-    Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd && ::fsync(fd.get()) == 0;
+    const std::string dir(directoryOf(target));
+    if (Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); !fd || ::fsync(fd.get()) != 0)
+        return false;
+    sweepStale(dir, target);
+    return true;
 }
 
 // What a replacement keeps of the file it replaces.
@@ -140,10 +136,10 @@ bool fill(int fd, std::string_view contents, const std::optional<Keep>& keep)
 }
 
 // Writes contents to a new file beside target and returns its name once it is safely on disk.
-std::optional<std::string> stage(const std::string& dir, const std::string& target, std::string_view contents,
+std::optional<std::string> stage(const std::string& target, std::string_view contents,
                                  const std::optional<Keep>& keep)
 {
-    if (Fd unnamed(openUnnamed(dir)); unnamed) {
+    if (Fd unnamed(openUnnamed(std::string(directoryOf(target)))); unnamed) {
         if (!fill(unnamed.get(), contents, keep))
             return std::nullopt;
         // Named only once complete: a crash before this point leaves nothing behind.
@@ -176,29 +172,20 @@ std::optional<std::string> readOpen(int fd)
         return std::nullopt;
     }
     std::string data;
-    data.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    for (;;) {
-        if (got == data.size()) {
-            // The file may have grown since fstat; read on until its end.
-            if (data.size() >= kMaxFileBytes) {
-                errno = EFBIG;
-                return std::nullopt;
-            }
-            data.resize(data.size() + 4096);
-        }
-        const auto n = ::pread(fd, data.data() + got, data.size() - got, static_cast<off_t>(got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+    data.reserve(static_cast<std::size_t>(st.st_size));
+    // To its end, which may have moved since fstat.
+    for (char chunk[65536];;) {
+        const auto n = ::pread(fd, chunk, sizeof chunk, static_cast<off_t>(data.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n == 0 ? std::optional(std::move(data)) : std::nullopt;
+        if (data.size() + static_cast<std::size_t>(n) >= kMaxFileBytes) {
+            errno = EFBIG;
             return std::nullopt;
         }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
+        data.append(chunk, static_cast<std::size_t>(n));
     }
-    data.resize(got);
-    return data;
 }
 
 // Non-blocking, so that a FIFO planted at the path cannot hang the program; no following, since the link
@@ -266,11 +253,7 @@ bool install(const std::string& staged, const std::string& target)
         errno = error;
         return false;
     }
-    const auto dir = directoryOf(target);
-    if (!syncDirectory(dir))
-        return false;
-    sweepStale(dir, target);
-    return true;
+    return settle(target);
 }
 
 // A file system that gives no locks at all, as opposed to a lock that somebody holds.
@@ -293,7 +276,7 @@ std::optional<std::string> takeLock(int fd, const TryLock& tryLock, Clock::time_
         if (noLocksHere(error))
             return std::nullopt;
         if (error != EAGAIN && error != EACCES)
-            return "it could not be locked: " + describeErrno(error);
+            return because("it could not be locked", error);
         const auto now = Clock::now();
         if (now >= deadline)
             return "another program held it locked for more than " + std::to_string(wait.count()) + " ms";
@@ -308,15 +291,13 @@ std::optional<UpdateResult> create(const std::string& target, const UpdateDecisi
     const auto items = decide(ConfigSnapshot{});
     if (items.empty())
         return UpdateResult{Outcome::Kept, {}};
-    const auto dir = directoryOf(target);
-    const auto staged = stage(dir, target, applyConfigItems({}, items), std::nullopt);
+    const auto staged = stage(target, applyConfigItems({}, items), std::nullopt);
     if (!staged)
-        return failed(describeErrno(errno));
+        return failed(std::strerror(errno));
     if (::link(staged->c_str(), target.c_str()) == 0) {
         ::unlink(staged->c_str());
-        if (!syncDirectory(dir))
-            return failed(describeErrno(errno));
-        sweepStale(dir, target);
+        if (!settle(target))
+            return failed(std::strerror(errno));
         return UpdateResult{Outcome::Written, {}};
     }
     if (errno == EEXIST) {
@@ -326,7 +307,7 @@ std::optional<UpdateResult> create(const std::string& target, const UpdateDecisi
     // A file system without hard links gets the rename, which only loses to a copy making the file in
     // the same instant.
     if (!install(*staged, target))
-        return failed(describeErrno(errno));
+        return failed(std::strerror(errno));
     return UpdateResult{Outcome::Written, {}};
 }
 
@@ -340,7 +321,7 @@ std::optional<UpdateResult> attempt(const std::string& target, const UpdateDecis
     if (!fd) {
         if (errno == ENOENT)
             return create(target, decide);
-        return failed("it cannot be opened for writing: " + describeErrno(errno));
+        return failed(because("it cannot be opened for writing"));
     }
     if (auto refusal = takeLock(fd.get(), tryLock, deadline, wait))
         return failed(std::move(*refusal));
@@ -349,32 +330,25 @@ std::optional<UpdateResult> attempt(const std::string& target, const UpdateDecis
     struct stat named
     {};
     if (::fstat(fd.get(), &locked) != 0)
-        return failed("it cannot be read: " + describeErrno(errno));
+        return failed(because("it cannot be read"));
     if (::lstat(target.c_str(), &named) != 0 || named.st_dev != locked.st_dev ||
         named.st_ino != locked.st_ino)
         return std::nullopt;
     auto contents = readOpen(fd.get());
     if (!contents)
-        return failed("it cannot be read: " + describeErrno(errno));
+        return failed(because("it cannot be read"));
     const ConfigSnapshot now{true, std::move(*contents)};
     const auto items = decide(now);
     if (items.empty())
         return UpdateResult{Outcome::Kept, {}};
     const Keep keep{static_cast<mode_t>(locked.st_mode & 07777), locked.st_uid, locked.st_gid};
-    const auto staged = stage(directoryOf(target), target, applyConfigItems(now.contents, items), keep);
+    const auto staged = stage(target, applyConfigItems(now.contents, items), keep);
     if (!staged || !install(*staged, target))
-        return failed(describeErrno(errno));
+        return failed(std::strerror(errno));
     return UpdateResult{Outcome::Written, {}};
 }
 
 } // namespace
-
-bool exists(const std::string& path)
-{
-    struct stat st
-    {};
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 FileCheck check(const std::string& path)
 {
@@ -384,15 +358,13 @@ FileCheck check(const std::string& path)
         return {Verdict::Refused, where.reason};
     if (lexists(where.target)) {
         if (!readTarget(where.target))
-            return {Verdict::Unwritable, "it cannot be read: " + describeErrno(errno)};
+            return {Verdict::Unwritable, because("it cannot be read")};
         if (!Fd(openTarget(where.target, O_RDWR)))
-            return {Verdict::Unwritable, "it cannot be opened for writing: " + describeErrno(errno)};
+            return {Verdict::Unwritable, because("it cannot be opened for writing")};
     }
     const auto probe = temporaryName(where.target);
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return {Verdict::Unwritable, describeErrno(errno)};
-    ::close(fd);
+    if (!Fd(::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)))
+        return {Verdict::Unwritable, std::strerror(errno)};
     ::unlink(probe.c_str());
     return {};
 }
@@ -406,7 +378,7 @@ ConfigRead read(const std::string& path)
         return {true, {}, {}};
     auto contents = readTarget(where.target);
     if (!contents)
-        return {false, {}, "it cannot be read: " + describeErrno(errno)};
+        return {false, {}, because("it cannot be read")};
     return {true, {true, std::move(*contents)}, {}};
 }
 

@@ -31,9 +31,6 @@ namespace pelindra::settings {
 // Larger files are left alone, read as empty and never rewritten.
 constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
 
-// True for anything at the path, a directory included; false for a dangling link.
-bool exists(const std::string& path);
-
 // Whether an update at path could go ahead now: the link rule allows it, the directory takes new files,
 // and what is at the path is either nothing or a regular file that can be read.
 FileCheck check(const std::string& path);

@@ -22,8 +22,6 @@ public:
     // One at a time: the signal handlers are the process's own.
     explicit EndingBridge(Runtime& runtime);
     ~EndingBridge() override;
-    EndingBridge(const EndingBridge&) = delete;
-    EndingBridge& operator=(const EndingBridge&) = delete;
 
 private:
     void signalled();

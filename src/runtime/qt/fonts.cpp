@@ -25,13 +25,12 @@ QStringList aliasesOf(const QString& face)
 
 void loadEmbedded()
 {
-    static const bool loaded = [] {
+    [[maybe_unused]] static const bool loaded = [] {
         QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/PelindraSansSC-Regular.otf"));
         QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/PelindraSansSC-Heavy.otf"));
         QApplication::setFont(defaultFont());
         return true;
     }();
-    (void)loaded;
 }
 
 QFont defaultFont()

@@ -6,7 +6,6 @@
 
 #include <QFont>
 #include <QString>
-#include <optional>
 
 namespace pelindra::qt::fonts {
 

@@ -23,8 +23,6 @@ class PictureLoader
 public:
     PictureLoader();
     ~PictureLoader();
-    PictureLoader(const PictureLoader&) = delete;
-    PictureLoader& operator=(const PictureLoader&) = delete;
 
     // Every image of the file at path at the given size (an empty size: at full size), decoded at
     // the smallest JPEG reduction that still covers it. Asked twice, it is decoded once.

@@ -10,37 +10,18 @@ using emscripten::val;
 
 namespace {
 
-constexpr std::string_view kDirectory = "localStorage";
-
 // Project pages under one user's site share an origin, and so one localStorage: the program's name
 // keeps ours apart from theirs. A slash, because no file name holds one, and the key reads like the
 // path the warnings give.
-constexpr std::string_view kKeyPrefix = "pelindra/";
-
-std::string fileNameOf(std::string_view path)
-{
-    const auto slash = path.find_last_of('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 std::string keyOf(std::string_view path)
 {
-    return std::string(kKeyPrefix) + fileNameOf(path);
+    return "pelindra/" + std::string(fileNameOf(path));
 }
 
 } // namespace
 
-LocalStorage::LocalStorage() : page_(val::module_property("pelindraStorage")) {}
-
-std::string LocalStorage::programDirectory()
-{
-    return std::string(kDirectory);
-}
-
-std::string LocalStorage::userDataDirectory()
-{
-    return {};
-}
+LocalStorage::LocalStorage() : SettingsStore("localStorage"), page_(val::module_property("pelindraStorage"))
+{}
 
 // Earlier pages kept the record under its bare file name. It moves to our key the first time it is
 // read, and the old key goes only once the new one holds it; until a write succeeds it is read from
@@ -51,7 +32,7 @@ val LocalStorage::storedText(std::string_view path)
     auto answer = page_.call<val>("get", key);
     if (!answer["ok"].as<bool>() || !answer["text"].isNull())
         return answer;
-    const auto oldKey = fileNameOf(path);
+    const std::string oldKey(fileNameOf(path));
     auto old = page_.call<val>("get", oldKey);
     if (!old["ok"].as<bool>() || old["text"].isNull())
         return answer;
@@ -69,20 +50,6 @@ ConfigRead LocalStorage::read(std::string_view path)
     if (text.isNull())
         return {true, {}, {}};
     return {true, {true, bytesOfStored(text.as<std::u16string>())}, {}};
-}
-
-bool LocalStorage::exists(std::string_view path)
-{
-    const auto stored = read(path);
-    return stored.ok && stored.snapshot.exists;
-}
-
-FileCheck LocalStorage::check(std::string_view path)
-{
-    const auto stored = read(path);
-    if (stored.ok)
-        return {};
-    return {FileCheck::Verdict::Unwritable, stored.reason};
 }
 
 UpdateResult LocalStorage::update(std::string_view path, const UpdateDecision& decide,

@@ -17,10 +17,6 @@ public:
     // Through the page's side of it (storage.js).
     LocalStorage();
 
-    std::string programDirectory() override;
-    std::string userDataDirectory() override;
-    bool exists(std::string_view path) override;
-    FileCheck check(std::string_view path) override;
     ConfigRead read(std::string_view path) override;
     // One synchronous step: nothing else in this page runs between the read and the write. Another tab
     // is another copy of the program, whose higher record the decision itself protects.

@@ -9,22 +9,12 @@ namespace {
 
 void appendUtf8(std::string& out, char32_t c)
 {
-    const auto put = [&out](unsigned value) { out.push_back(static_cast<char>(value)); };
-    if (c < 0x80) {
-        put(c);
-    } else if (c < 0x800) {
-        put(0xC0 | (c >> 6));
-        put(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        put(0xE0 | (c >> 12));
-        put(0x80 | ((c >> 6) & 0x3F));
-        put(0x80 | (c & 0x3F));
-    } else {
-        put(0xF0 | (c >> 18));
-        put(0x80 | ((c >> 12) & 0x3F));
-        put(0x80 | ((c >> 6) & 0x3F));
-        put(0x80 | (c & 0x3F));
-    }
+    // How many continuation bytes follow the lead, six bits each.
+    const int more = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    constexpr unsigned kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    out.push_back(static_cast<char>(kLead[more] | (c >> (6 * more))));
+    for (int shift = 6 * (more - 1); shift >= 0; shift -= 6)
+        out.push_back(static_cast<char>(0x80 | ((c >> shift) & 0x3F)));
 }
 
 bool isHigh(char16_t unit)

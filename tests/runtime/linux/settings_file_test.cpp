@@ -46,7 +46,7 @@ TEST(SettingsFile, CreatesAMissingFileWithItsSection)
 {
     TempDir dir;
     const auto path = dir.file("data.dat");
-    EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(read(path).snapshot.exists);
     EXPECT_TRUE(writeItem(path, "Mybest", "Time", "0"));
     EXPECT_TRUE(writeItem(path, "Mybest", "Score", "0"));
     EXPECT_EQ(readBytes(path), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
@@ -100,7 +100,7 @@ TEST(SettingsFile, NeverReplacesWhatItCannotRead)
     TempDir dir;
     const auto asDirectory = dir.file("data.dat");
     fs::create_directory(asDirectory);
-    EXPECT_TRUE(exists(asDirectory));
+    EXPECT_FALSE(read(asDirectory).ok) << "a directory is not a missing file";
     EXPECT_EQ(readItem(asDirectory, "Mybest", "Score"), "");
     EXPECT_FALSE(usable(asDirectory));
     EXPECT_FALSE(writeItem(asDirectory, "Mybest", "Score", "1"));
