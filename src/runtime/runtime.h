@@ -162,6 +162,8 @@ public:
     // The per-user place for data when the program's own directory cannot take it, created on demand;
     // "" where there is none.
     std::string GetUserDataDirectory();
+    // Whether a settings file stands at the path and can be read.
+    bool FileExists(std::string_view path);
     FileCheck CheckConfigFile(std::string_view path);
     // The file as it is now, read without the lock: for when the lock cannot be had.
     ConfigRead ReadConfigFile(std::string_view file);

@@ -18,6 +18,12 @@ FileCheck SettingsStore::check(std::string_view path)
     return {FileCheck::Verdict::Unwritable, std::move(stored.reason)};
 }
 
+bool SettingsStore::exists(std::string_view path)
+{
+    const auto stored = read(path);
+    return stored.ok && stored.snapshot.exists;
+}
+
 std::string_view directoryOf(std::string_view path)
 {
     const auto slash = path.rfind('/');
@@ -39,6 +45,11 @@ std::string Runtime::GetProgramDirectory()
 std::string Runtime::GetUserDataDirectory()
 {
     return Store().userDataDirectory();
+}
+
+bool Runtime::FileExists(std::string_view path)
+{
+    return Store().exists(path);
 }
 
 FileCheck Runtime::CheckConfigFile(std::string_view path)

@@ -21,6 +21,7 @@ public:
 
     virtual std::string programDirectory() { return programDirectory_; }
     virtual std::string userDataDirectory() { return userDataDirectory_; }
+    virtual bool exists(std::string_view path);
     // Usable whenever it can be read, for a store where whatever can be read can be written.
     virtual FileCheck check(std::string_view path);
     virtual ConfigRead read(std::string_view path) = 0;

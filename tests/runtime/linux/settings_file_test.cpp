@@ -1,5 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "runtime/linux/file_store.h"
 #include "runtime/linux/settings_file.h"
 #include "temp_dir.h"
 #include "write_item.h"
@@ -46,8 +47,11 @@ TEST(SettingsFile, CreatesAMissingFileWithItsSection)
 {
     TempDir dir;
     const auto path = dir.file("data.dat");
+    FileStore store;
     EXPECT_FALSE(read(path).snapshot.exists);
+    EXPECT_FALSE(store.exists(path));
     EXPECT_TRUE(writeItem(path, "Mybest", "Time", "0"));
+    EXPECT_TRUE(store.exists(path));
     EXPECT_TRUE(writeItem(path, "Mybest", "Score", "0"));
     EXPECT_EQ(readBytes(path), "[Mybest]\r\nTime=0\r\nScore=0\r\n");
     EXPECT_EQ(readItem(path, "MYBEST", "score"), "0");
