@@ -1,6 +1,6 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""A phone held either way up, played by taps."""
+"""A phone held either way up, played by taps; and a second visit with the server gone."""
 
 import os
 import sys
@@ -69,6 +69,26 @@ class Phone(page.SiteTest):
                 play.to_the_record_window(view, 0)
                 self.check(b, width, height)
                 self.assertEqual(b.errors(), [])
+
+
+class Offline(unittest.TestCase):
+    def test_after_one_visit_the_game_plays_and_keeps_its_record_with_the_server_gone(self):
+        server = page.Server(page.site_directory())
+        self.addCleanup(server.close)
+        b = page.Browser()
+        self.addCleanup(b.close)
+        b.open(server.url)
+        b.wait(lambda: b.js("return navigator.serviceWorker.controller !== null"), "the page kept for offline play")
+        server.close()
+        b.open(server.url)
+        view = play.open_game(b)
+        view.start_game()
+        score, time = play.play_to_a_record(view, 1)
+        b.open(server.url)
+        view = play.open_game(b)
+        view.start_game()
+        self.assertEqual(view.best(), (score, time))
+        self.assertEqual(b.errors(), [])
 
 
 if __name__ == "__main__":
