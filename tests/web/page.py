@@ -189,16 +189,14 @@ class Browser:
         return bytes(self.js("return [...window.localStorage.getItem(arguments[0])].map((c) => c.charCodeAt(0));",
                              KEY))
 
-    # --- A phone: the calls of the phone tests that are Chromium's own.
+    # --- A phone, in Chromium's own calls: a mobile viewport of that many CSS px, and a finger's tap.
 
     def phone(self, width, height):
-        """The viewport of a phone of that many CSS px, as a mobile browser lays it out."""
         self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                     {"width": width, "height": height, "deviceScaleFactor": 0, "mobile": True})
         self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
 
     def tap(self, x, y):
-        """A finger's touch and lift at (x, y) in CSS px of the viewport."""
         for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
             self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
 
