@@ -44,10 +44,17 @@ SUBSET_FAMILY = "Pelindra Sans SC"
 # The bold cut is a family of its own: it stands in for the heavy display faces the layouts name, which
 # the program can then ask for after them without first looking up whether they are installed.
 HEAVY_FAMILY = "Pelindra Sans SC Heavy"
+# The CJK faces' ideographic em box, as a share of the em: what the browser's cuts of the subsets give
+# as their ascent and descent (see web_font).
+WEB_ASCENT, WEB_DESCENT = 0.88, 0.12
+USE_TYPO_METRICS = 1 << 7
 
 APP_ID = "io.github.pelindra.pelindra"
 ICO_SIZES = (128, 64, 48, 32, 16)
 THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+# The browser edition's icons for a home screen or an app list, named in its web app manifest.
+WEB_ICON_DIR = ASSETS / "icons" / "web"
+WEB_ICON_SIZES = (192, 512)
 ABOUT_ICO_BYTES = 6 + 16 + 40 + 256 * 4 + 32 * 32 + 32 * 4
 
 # White, red and light-blue labels sit on these parts of the banner, so
@@ -751,6 +758,30 @@ def subset_font(collection, out, characters, family, style):
     font.close()
 
 
+def web_font(otf, out):
+    """The browser's cut of a subset: the same glyphs as WOFF2, with the ideographic em box as its
+    ascent and descent, and no line gap, in every table an engine may take them from.
+
+    The page sets each line as tall as its font size. With these metrics the line holds exactly the
+    em box, and the baseline sits 0.88 of the size below the line's top, where the desktop puts it;
+    with the subset's own taller hhea metrics it would sit lower. CSS metric overrides could say the
+    same, but not every engine reads them (WebKit does not), while every engine reads the tables:
+    FreeType and Core Text take hhea, DirectWrite the typo metrics once the font says to use them.
+    The desktop keeps the subsets as they are, since Qt places its text from their hhea metrics."""
+    font = TTFont(str(otf), recalcTimestamp=False)
+    em = font["head"].unitsPerEm
+    ascent, descent = round(WEB_ASCENT * em), -round(WEB_DESCENT * em)
+    hhea, os2 = font["hhea"], font["OS/2"]
+    hhea.ascent, hhea.descent, hhea.lineGap = ascent, descent, 0
+    os2.sTypoAscender, os2.sTypoDescender, os2.sTypoLineGap = ascent, descent, 0
+    # The use-typo-metrics bit of fsSelection exists from version 4 on.
+    os2.version = max(os2.version, 4)
+    os2.fsSelection |= USE_TYPO_METRICS
+    font.flavor = "woff2"
+    font.save(str(out))
+    font.close()
+
+
 def ofl_text():
     """The licence as Debian ships it in the package's copyright file."""
     lines = NOTO_COPYRIGHT.read_text(encoding="utf-8").splitlines()
@@ -803,6 +834,13 @@ the program asks for it by that name: a system with the whole of Noto Sans CJK
 installed would otherwise draw from its own files. The Bold cut is a family of
 its own, "{HEAVY_FAMILY}" (PelindraSansSC-Heavy.otf): it stands in for the
 display faces the program names where they are not installed.
+
+PelindraSansSC-{{Regular,Heavy}}.woff2 are the browser edition's cuts of the same
+subsets: WOFF2, with the ideographic em box (ascent 0.88, descent 0.12 of the
+em, no line gap) written into hhea and the OS/2 typo metrics, and the OS/2
+use-typo-metrics bit set, so that every browser engine places a line of text
+alike, where the desktop places it. The .otf files keep Noto's own metrics,
+which the desktop lays its text out with.
 
 Made by assets/make-assets.py with fontTools' subsetter; re-run it after
 changing user-visible text:
@@ -942,6 +980,30 @@ def check_fonts(characters, styles):
             fail(f"{path.name} is named {family!r} {sub!r}")
 
 
+def check_web_fonts(pairs):
+    for otf, woff2 in pairs:
+        desktop, web = TTFont(str(otf)), TTFont(str(woff2))
+        em = web["head"].unitsPerEm
+        wanted = (round(WEB_ASCENT * em), -round(WEB_DESCENT * em), 0)
+        hhea, os2 = web["hhea"], web["OS/2"]
+        if (
+            web.flavor != "woff2"
+            or (hhea.ascent, hhea.descent, hhea.lineGap) != wanted
+            or (os2.sTypoAscender, os2.sTypoDescender, os2.sTypoLineGap) != wanted
+            or not os2.fsSelection & USE_TYPO_METRICS
+        ):
+            fail(f"{woff2.name}: metrics {hhea.ascent}/{hhea.descent}/{hhea.lineGap}, wanted {wanted}")
+        if web["cmap"].getBestCmap() != desktop["cmap"].getBestCmap():
+            fail(f"{woff2.name} does not hold the characters of {otf.name}")
+
+
+def check_web_icons(images):
+    for n in WEB_ICON_SIZES:
+        with Image.open(WEB_ICON_DIR / f"pelindra-{n}.png") as im:
+            if im.size != (n, n) or im.mode != "RGBA" or not np.array_equal(np.asarray(im), np.asarray(images[n])):
+                fail(f"pelindra-{n}.png is {im.size} {im.mode}, or not the icon drawn")
+
+
 # ---------------------------------------------------------------- main
 
 
@@ -958,7 +1020,7 @@ def main():
     save_jpeg(ASSETS / "block.jpg", block_pixels())
     check_jpeg(ASSETS / "block.jpg", BLOCK_SIZE)
 
-    images = {n: program_icon(n) for n in sorted(set(ICO_SIZES) | set(THEME_SIZES))}
+    images = {n: program_icon(n) for n in sorted(set(ICO_SIZES) | set(THEME_SIZES) | set(WEB_ICON_SIZES))}
     write_ico(ASSETS / "pelindra.ico", [(n, n, 32, dib_32(images[n])) for n in ICO_SIZES])
     colours, solid = about_icon()
     write_ico(ASSETS / "about.ico", [(32, 32, 8, dib_8(colours, solid))])
@@ -966,8 +1028,12 @@ def main():
         out = ICON_THEME_DIR / f"{n}x{n}" / "apps" / f"{APP_ID}.png"
         out.parent.mkdir(parents=True, exist_ok=True)
         images[n].save(out, "PNG", optimize=True)
+    WEB_ICON_DIR.mkdir(parents=True, exist_ok=True)
+    for n in WEB_ICON_SIZES:
+        images[n].save(WEB_ICON_DIR / f"pelindra-{n}.png", "PNG", optimize=True)
     check_icons(images)
     check_theme_icons()
+    check_web_icons(images)
 
     characters, texts = program_characters(args.texts or texts_program())
     FONT_DIR.mkdir(exist_ok=True)
@@ -980,12 +1046,16 @@ def main():
     (FONT_DIR / "LICENSE-OFL.txt").write_text(ofl_text(), encoding="utf-8")
     (FONT_DIR / "README").write_text(font_readme(), encoding="utf-8")
     check_fonts(characters, [(out, family, style) for _, out, family, style in styles])
+    web_fonts = [(out, out.with_suffix(".woff2")) for _, out, _, _ in styles]
+    for otf, woff2 in web_fonts:
+        web_font(otf, woff2)
+    check_web_fonts(web_fonts)
 
     non_ascii = sorted(c for c in characters if ord(c) > 0x7F)
     print(f"banner.jpg: darkest zones peak at luminance {worst:.4f} (limit {DARK_LIMIT})")
     print(f"{texts} texts from the layouts and the game")
     print(f"characters: {len(characters)} (95 ASCII + {len(non_ascii)} others)")
-    for _, out, _, _ in styles:
+    for out in [out for _, out, _, _ in styles] + [woff2 for _, woff2 in web_fonts]:
         print(f"{out.relative_to(ASSETS)}: {out.stat().st_size} bytes")
     print("all outputs checked")
 

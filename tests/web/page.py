@@ -189,6 +189,17 @@ class Browser:
         return bytes(self.js("return [...window.localStorage.getItem(arguments[0])].map((c) => c.charCodeAt(0));",
                              KEY))
 
+    # --- A phone, in Chromium's own calls: a mobile viewport of that many CSS px, and a finger's tap.
+
+    def phone(self, width, height):
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                    {"width": width, "height": height, "deviceScaleFactor": 0, "mobile": True})
+        self.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+
+    def tap(self, x, y):
+        for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
+            self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
     def warnings(self):
         return self.js("return window.__warnings")
 

@@ -111,7 +111,7 @@ class Flow(page.SiteTest):
         self.assertEqual(focused(), game.kStartLink, "立刻开始！Go takes the keyboard as the window shows")
 
     def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):
-        b = self.browser(scale=2)
+        b = self.browser(scale=2, height=800)  # the whole stage unscaled, 560 CSS px tall
         self.assertEqual(b.js("return window.devicePixelRatio"), 2)
         sizes = b.js("""return [...arguments[0].querySelectorAll('img')]
                           .map((i) => [i.getAttribute('src'), i.naturalWidth, i.naturalHeight])""", b.window(MENU))

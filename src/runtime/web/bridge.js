@@ -27,16 +27,56 @@ Module.pelindra = (() => {
     if (!ended && sink) Module.pelindraReceive(sink, event, target);
   }
 
+  // Asked of the browser's own hit test, which takes in the border a small control takes taps on, and
+  // what lies on top of it, to the fraction of a pixel where the control's rectangle would not.
   function inside(element, e) {
-    const r = element.getBoundingClientRect();
-    return e.clientX >= r.left && e.clientX < r.right && e.clientY >= r.top && e.clientY < r.bottom;
+    return element.contains(document.elementFromPoint(e.clientX, e.clientY));
   }
 
+  // The stage at the largest scale up to 1 at which it fits the viewport both ways; pelindra.css centres
+  // it there, and nothing scrolls.
+  let scale = 1;
   function fit() {
     const stage = document.getElementById("stage");
-    const scale = Math.min(1, document.documentElement.clientWidth / stage.offsetWidth);
+    const view = stage.parentElement;
+    const [width, height] = [view.clientWidth, view.clientHeight];
+    scale = Math.min(1, width / stage.offsetWidth, height / stage.offsetHeight);
     stage.style.transform = scale < 1 ? "scale(" + scale + ")" : "";
-    stage.parentElement.style.height = scale < 1 ? stage.offsetHeight * scale + "px" : "";
+    // Scaled, it is centred to the fraction of a pixel, so as to fill the side it fits to exactly.
+    stage.style.left = scale < 1 ? (width - stage.offsetWidth) / 2 + "px" : "";
+    stage.style.top = scale < 1 ? (height - stage.offsetHeight) / 2 + "px" : "";
+    for (const element of stage.querySelectorAll("button.ctl")) reach(element);
+  }
+
+  // A link or box that the scale leaves smaller than a finger takes taps on a transparent border
+  // around it as well, which makes it TAP x TAP CSS px, as far as what clips it allows. Its margin takes
+  // the border back, so that what it draws stays where it was (pelindra.css keeps its background and
+  // its contents inside the border). The border is whole device pixels wide, which no engine rounds.
+  // The sizes are the controls' own, from the styles the runtime gives them, hidden or not.
+  const TAP = 24;
+  function reach(element) {
+    const parent = element.parentElement;
+    if (!parent) return;
+    const frame = parent.classList.contains("client") ? parent.parentElement : parent;
+    const [left, top, width, height] = ["left", "top", "width", "height"].map((k) => parseFloat(element.style[k]));
+    // Inside the frame's own border, where it clips.
+    const edges = getComputedStyle(frame);
+    const inner = (size, a, b) => parseFloat(frame.style[size]) - parseFloat(edges[a]) - parseFloat(edges[b]);
+    const roomX = inner("width", "borderLeftWidth", "borderRightWidth");
+    const roomY = inner("height", "borderTopWidth", "borderBottomWidth");
+    const dots = window.devicePixelRatio || 1;
+    const tap = TAP / scale;
+    // The border on each side of an axis, centred on the control where there is room.
+    const grow = (at, size, room) => {
+      if (!(size < tap)) return [0, 0];
+      const start = Math.max(0, Math.min(at - (tap - size) / 2, room - tap));
+      const before = Math.ceil(Math.max(0, at - start) * dots) / dots;
+      return [before, Math.ceil(Math.max(0, tap - size - before) * dots) / dots];
+    };
+    const [l, r] = grow(left, width, roomX);
+    const [t, b] = grow(top, height, roomY);
+    element.style.borderWidth = l || r || t || b ? `${t}px ${r}px ${b}px ${l}px` : "";
+    element.style.margin = l || t ? `${-t}px 0 0 ${-l}px` : "";
   }
 
   return {
@@ -62,6 +102,8 @@ Module.pelindra = (() => {
       const mark = (name, on) => {
         if (looks) element.classList.toggle(name, on);
       };
+      // Once the runtime has put it in place.
+      queueMicrotask(() => reach(element));
       const release = () => {
         pressed = false;
         mark("pressed", false);
