@@ -777,7 +777,7 @@ PLACES = {
     (names.kGameWindow, game.kScoreLabel): (SCORE_LABEL, pyatspi.ROLE_LABEL),
     (names.kGameWindow, game.kBestTimeLabel): (BEST_TIME_LABEL, pyatspi.ROLE_LABEL),
     (names.kGameWindow, game.kBestScoreLabel): (BEST_SCORE_LABEL, pyatspi.ROLE_LABEL),
-    (names.kGameWindow, game.kPromptLabel): (PROMPT_LABEL, pyatspi.ROLE_LABEL),
+    (names.kGameWindow, game.kPromptLabel): (PROMPT_LABEL, pyatspi.ROLE_STATUS_BAR),
     (names.kRecordWindow, names.record.kTimeLabel): (Rect(168, 89, 128, 32), pyatspi.ROLE_LABEL),
     (names.kRecordWindow, names.record.kScoreLabel): (Rect(168, 128, 112, 32), pyatspi.ROLE_LABEL),
     **{(names.kGameWindow, box): (box_rect(n), pyatspi.ROLE_PUSH_BUTTON)
@@ -830,6 +830,56 @@ class Screen:
         if missing:
             raise LookupError(f"nothing on the bus where {missing} stand in {w.name!r}")
         return [by_place[role, rect] for rect, role in wanted]
+
+
+    # --- the keyboard and what a screen reader hears
+
+    KINDS = {pyatspi.ROLE_FRAME: "window", pyatspi.ROLE_DIALOG: "window", pyatspi.ROLE_PUSH_BUTTON: "button",
+             pyatspi.ROLE_LABEL: "text", pyatspi.ROLE_STATUS_BAR: "live"}
+
+    def key(self, name):
+        self.program.key(name)
+
+    def keyboard(self, window):
+        w = self.window(window)
+        node = next((n for n in descendants(w) if focused(n)), None)
+        return None if node is None else self._control(w, window, node)
+
+    def reading(self, window):
+        w = self.window(window)
+        return [(self.KINDS.get(w.getRole()), w.name, None)] + [
+            (self.KINDS[node.getRole()], node.name, self._control(w, window, node))
+            for node in descendants(w) if node.getRole() in self.KINDS and showing(node)]
+
+    @staticmethod
+    def _control(w, window, node):
+        """The layout name of a control on the bus: by its place where PLACES has it, else by its text."""
+        at, role = relative(extents(node), extents(w)), node.getRole()
+        placed = [c for (win, c), place in PLACES.items() if win == window and place == (at, role)]
+        if placed:
+            return placed[0]
+        try:
+            return layout.control(window, node.name)
+        except LookupError:
+            return None
+
+
+class Announcements:
+    """What the program tells the bus of names that change, as a screen reader hears it: (role, name)."""
+
+    def __init__(self):
+        self._heard = []
+        self._listener = Atspi.EventListener.new(
+            lambda e: self._heard.append((e.source.get_role(), e.source.get_name())))
+        self._listener.register("object:property-change:accessible-name")
+
+    def heard(self):
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return list(self._heard)
+
+    def close(self):
+        self._listener.deregister("object:property-change:accessible-name")
 
 
 def GameView(program, by_press=False):  # noqa: N802: it stands for the class it makes

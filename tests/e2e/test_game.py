@@ -148,6 +148,34 @@ class Playing(OnScreen):
         self.end_program(program)
 
 
+    def test_a_screen_reader_reads_the_game_in_order_and_is_told_each_new_digit(self):
+        program = self.run_program()
+        told = harness.Announcements()
+        self.addCleanup(told.close)
+        view = self.open_game(program)
+        view.start_game()
+        harness.play.check_reading(self, harness.Screen(program), view)
+        target = view.target()
+        wait_until(lambda: (harness.pyatspi.ROLE_STATUS_BAR, target) in told.heard(),
+                   what=f"the new digit {target!r} told on the bus")
+        self.end_program(program)
+
+
+class ByKeyboard(OnScreen):
+    """Under a window manager, which gives each new window the keyboard as a desktop does."""
+
+    def setUp(self):
+        super().setUp()
+        openbox = harness.Openbox(self.x.display, self.workspace)
+        self.addCleanup(openbox.stop)
+        openbox.start()
+
+    def test_a_game_played_by_keys_alone_from_the_menu_to_a_record_and_back(self):
+        program = self.run_program()
+        harness.play.play_by_keys(harness.Screen(program), self)
+        self.end_program(program)
+
+
 class NoWriteAccess(unittest.TestCase):
     """A player who may not write to the program's directory keeps the record in their data directory."""
 

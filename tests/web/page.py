@@ -22,6 +22,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 
@@ -188,6 +189,51 @@ class Browser:
     def stored_bytes(self):
         return bytes(self.js("return [...window.localStorage.getItem(arguments[0])].map((c) => c.charCodeAt(0));",
                              KEY))
+
+    # --- The keyboard, and what a screen reader reads: Chromium's accessibility tree.
+
+    KEYS = {"Tab": Keys.TAB, "Return": Keys.ENTER, "space": Keys.SPACE, "Escape": Keys.ESCAPE,
+            "Left": Keys.ARROW_LEFT, "Right": Keys.ARROW_RIGHT, "Up": Keys.ARROW_UP, "Down": Keys.ARROW_DOWN}
+    AX_KINDS = {"region": "window", "dialog": "window", "button": "button", "StaticText": "text", "status": "live"}
+
+    def key(self, name):
+        ActionChains(self.driver).send_keys(self.KEYS[name]).perform()
+
+    def keyboard(self, window):
+        return self.js("""const e = document.activeElement, w = e && e.closest('[data-window]');
+            return w && w.dataset.window === arguments[0] ? e.dataset.control || null : null;""", window)
+
+    def reading(self, window):
+        nodes = {n["nodeId"]: n for n in self.driver.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]}
+        root = next(n for n in nodes.values() if "parentId" not in n)
+        self.driver.execute_cdp_cmd("DOM.getDocument", {})
+        out, inside = [], False
+
+        def walk(node):
+            nonlocal inside
+            kind = None if node.get("ignored") else self.AX_KINDS.get(node["role"]["value"])
+            if kind == "live" and {"name": "live", "value": {"type": "token", "value": "polite"}} not in node.get(
+                    "properties", []):
+                kind = "text"
+            placed = self._placed(node["backendDOMNodeId"]) if kind and "backendDOMNodeId" in node else None
+            if placed and placed[0] == window and (inside or kind == "window"):
+                inside = True
+                out.append((kind, node.get("name", {}).get("value", ""), placed[1]))
+            for child in node.get("childIds", []):
+                walk(nodes[child])
+
+        walk(root)
+        return out
+
+    def _placed(self, backend_id):
+        """(window, control) of the element an accessibility node stands for, or of the text's element."""
+        found = self.driver.execute_cdp_cmd("DOM.resolveNode", {"backendNodeId": backend_id})["object"]
+        return self.driver.execute_cdp_cmd("Runtime.callFunctionOn", {
+            "objectId": found["objectId"], "returnByValue": True,
+            "functionDeclaration": """function() {
+                const e = this.nodeType === 1 ? this : this.parentElement;
+                const w = e.closest('[data-window]'), c = e.closest('[data-control]');
+                return [w && w.dataset.window, c && c.dataset.control]; }"""})["result"]["value"]
 
     def warnings(self):
         return self.js("return window.__warnings")

@@ -113,6 +113,14 @@ class Games(page.SiteTest):
                 self.assertEqual(b.stored_bytes(), stored, "the same bytes, untouched by reading")
                 self.assertEqual(b.errors(), [])
 
+    def test_a_game_played_by_keys_alone_from_the_menu_to_a_record_and_back(self):
+        page.play.play_by_keys(self.b, self)
+
+    def test_a_screen_reader_reads_the_game_in_order_and_hears_each_new_digit(self):
+        self.open_game()
+        self.view.start_game()
+        page.play.check_reading(self, self.b, self.view)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
