@@ -82,7 +82,8 @@ QAccessibleInterface* factory(const QString&, QObject* object)
     auto* widget = static_cast<QWidget*>(object);
     if (auto* clickable = qobject_cast<Clickable*>(widget))
         return new AccessibleClickable(clickable);
-    // A status bar is what tells of a change in its name on the accessibility bus, and is heard so.
+    // A live caption is a status bar, the role screen readers watch for news: each new caption goes
+    // out on the bus as a change of its name.
     if (auto* text = qobject_cast<TextControl*>(widget))
         return new QAccessibleWidget(widget, text->layoutControl().live ? QAccessible::StatusBar
                                                                         : QAccessible::StaticText);

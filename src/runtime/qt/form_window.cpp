@@ -150,8 +150,6 @@ void FormWindow::arrangeFocus(const WindowState& state)
         if (state.clickable(*control))
             focusOrder_.push_back(w);
     }
-    for (std::size_t i = 1; i < focusOrder_.size(); ++i)
-        QWidget::setTabOrder(focusOrder_[i - 1], focusOrder_[i]);
     firstAction_ = widget(definition_.layout->firstAction);
     if (firstAction_ != nullptr)
         firstAction_->installEventFilter(this);

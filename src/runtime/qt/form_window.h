@@ -42,7 +42,7 @@ public:
     // Runs the handler bound to event on control, as the model allows; false when none is bound.
     bool dispatch(std::string_view control, Event event);
 
-    // The controls that take the keyboard, in the order Tab walks them.
+    // The controls that may take the keyboard, in the order Tab walks them (focusNextPrevChild).
     const std::vector<QWidget*>& focusOrder() const { return focusOrder_; }
     // What the window, or a control in it, holds, in reading order.
     std::vector<QWidget*> readingChildren(const QWidget* container) const;
