@@ -841,45 +841,36 @@ class Screen:
         self.program.key(name)
 
     def keyboard(self, window):
-        w = self.window(window)
-        node = next((n for n in descendants(w) if focused(n)), None)
-        return None if node is None else self._control(w, window, node)
+        return next((c for kind, _, c in self.reading(window, focused) if kind != "window"), None)
 
-    def reading(self, window):
+    def reading(self, window, which=showing):
         w = self.window(window)
+        origin = extents(w)
+
+        def control(node):
+            # By its place where PLACES has it, else by its text.
+            place = (relative(extents(node), origin), node.getRole())
+            placed = [c for (win, c), p in PLACES.items() if win == window and p == place]
+            return placed[0] if placed else next((c for c, t in layout.windows()[window].texts.items()
+                                                  if t == node.name), None)
+
         return [(self.KINDS.get(w.getRole()), w.name, None)] + [
-            (self.KINDS[node.getRole()], node.name, self._control(w, window, node))
-            for node in descendants(w) if node.getRole() in self.KINDS and showing(node)]
-
-    @staticmethod
-    def _control(w, window, node):
-        """The layout name of a control on the bus: by its place where PLACES has it, else by its text."""
-        at, role = relative(extents(node), extents(w)), node.getRole()
-        placed = [c for (win, c), place in PLACES.items() if win == window and place == (at, role)]
-        if placed:
-            return placed[0]
-        try:
-            return layout.control(window, node.name)
-        except LookupError:
-            return None
+            (self.KINDS[node.getRole()], node.name, control(node)) for node in descendants(w)
+            if node.getRole() in self.KINDS and which(node)]
 
 
 class Announcements:
-    """What the program tells the bus of names that change, as a screen reader hears it: (role, name)."""
+    """The names that change on the bus, as a screen reader hears of them: (role, name)."""
 
     def __init__(self):
-        self._heard = []
-        self._listener = Atspi.EventListener.new(
-            lambda e: self._heard.append((e.source.get_role(), e.source.get_name())))
+        self.heard = []
+        self._listener = Atspi.EventListener.new(lambda e: self.heard.append((e.source.get_role(), e.source.get_name())))
         self._listener.register("object:property-change:accessible-name")
 
-    def heard(self):
+    def after_events(self):
         while GLib.MainContext.default().iteration(False):
             pass
-        return list(self._heard)
-
-    def close(self):
-        self._listener.deregister("object:property-change:accessible-name")
+        return self.heard
 
 
 def GameView(program, by_press=False):  # noqa: N802: it stands for the class it makes

@@ -233,31 +233,26 @@ MAX_KEYS = 24
 
 class ByKeys:
     """A screen whose clicks are keys: Tab in reading order to the control, or the arrows within the grid to
-    a box, then Return or Space, in turn. The presses it made are in pressed, in order."""
+    a box, then Return or Space, in turn. last is the control pressed last."""
 
     def __init__(self, screen):
-        self.screen = screen
-        self.pressed = []
+        self.screen, self.last, self.odd = screen, None, False
 
     def __getattr__(self, name):
         return getattr(self.screen, name)
 
     def click(self, window, control):
-        self.reach(window, control)
-        self.screen.key(("Return", "space")[len(self.pressed) % 2])
-        self.pressed.append(control)
-
-    def reach(self, window, control):
         boxes = game.kBoxes if window == GAME else ()
         for _ in range(MAX_KEYS):
             now = self.screen.keyboard(window)
             if now == control:
+                self.screen.key(("Return", "space")[self.odd])
+                self.last, self.odd = control, not self.odd
                 return
             key = "Tab"
             if control in boxes and now in boxes:
                 (row, column), (to_row, to_column) = divmod(boxes.index(now), 3), divmod(boxes.index(control), 3)
-                key = ("Up" if to_row < row else "Down") if to_row != row else ("Left" if to_column < column
-                                                                                 else "Right")
+                key = ("Up", "Down")[to_row > row] if to_row != row else ("Left", "Right")[to_column > column]
             self.screen.key(key)
             self.screen.wait(lambda: self.screen.keyboard(window) != now, f"{key} to move the keyboard from {now}")
         raise AssertionError(f"{MAX_KEYS} keys did not take the keyboard to {control} in {window}")
@@ -265,12 +260,11 @@ class ByKeys:
 
 def play_by_keys(screen, test):
     """From the menu to a record and back by the keyboard alone: the about window and Escape, every kind
-    of answer, a lost game. Each window starts on its first action, and a modal window hands the keyboard
-    back to the control that opened it."""
+    of answer, a lost game. Each window starts on its first action, a modal window hands the keyboard back
+    to the control that opened it, and the game reads as check_reading says."""
     keys = ByKeys(screen)
-    about_us, play = layout.control(MENU, "关于我们"), layout.control(MENU, "开始游戏")
-    assert_announced(test, keys, MENU)
-    test.assertEqual(keys.keyboard(MENU), play)
+    about_us = layout.control(MENU, "关于我们")
+    test.assertEqual(keys.keyboard(MENU), layout.control(MENU, "开始游戏"))
     keys.click(MENU, about_us)
     keys.wait(lambda: keys.keyboard(ABOUT), "the keyboard in the about window")
     keys.key("Escape")
@@ -278,27 +272,20 @@ def play_by_keys(screen, test):
     view = open_game(keys)
     keys.wait(lambda: keys.keyboard(GAME) == game.kStartLink, "the keyboard on 立刻开始！Go")
     view.start_game()
+    check_reading(test, keys, view)
     every_kind_of_answer(view, test)
     view.lose()
-    keys.wait(lambda: keys.windows() == [RECORD], "the record window, alone")
-    lost_on = keys.pressed[-1]
+    lost_on = keys.last
     RecordView(keys).leave()
     keys.wait(lambda: keys.keyboard(GAME) == lost_on, f"the keyboard back on {lost_on}, which opened the record")
 
 
-def assert_announced(test, screen, window):
-    """That the window is read first, as a window with its title (which a browser reads with its runs of
-    spaces as one); returns the reading."""
-    reading = screen.reading(window)
-    kind, name, _ = reading[0]
-    test.assertEqual((kind, " ".join(name.split())), ("window", " ".join(layout.caption(window).split())))
-    return reading
-
-
 def check_reading(test, screen, view):
-    """The game window as a screen reader reads it, during a game: announced with its title, each label
-    before its value, the boxes row by row, and the digit to press in a region whose changes are spoken."""
-    reading = assert_announced(test, screen, GAME)
+    """The game window as a screen reader reads it, during a game: as a window with its title (a browser
+    reads runs of spaces as one), each label before its value, the boxes row by row, and the digit to press
+    in a region whose changes are spoken."""
+    reading = screen.reading(GAME)
+    test.assertEqual((reading[0][0], reading[0][1].split()), ("window", layout.caption(GAME).split()))
     first = {}
     for at, (_, _, control) in enumerate(reading):
         first.setdefault(control, at)

@@ -204,36 +204,33 @@ class Browser:
             return w && w.dataset.window === arguments[0] ? e.dataset.control || null : null;""", window)
 
     def reading(self, window):
+        places = {}
+
+        def place(node, at):
+            """Each DOM node's (window, control): those of the nearest elements that hold it."""
+            attributes = dict(zip(node.get("attributes", [])[::2], node.get("attributes", [])[1::2]))
+            if "data-window" in attributes:
+                at = (attributes["data-window"], None)
+            at = (at[0], attributes.get("data-control", at[1]))
+            places[node["backendNodeId"]] = at
+            for child in node.get("children", []):
+                place(child, at)
+
+        place(self.driver.execute_cdp_cmd("DOM.getDocument", {"depth": -1})["root"], (None, None))
         nodes = {n["nodeId"]: n for n in self.driver.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]}
-        root = next(n for n in nodes.values() if "parentId" not in n)
-        self.driver.execute_cdp_cmd("DOM.getDocument", {})
-        out, inside = [], False
+        out = []
 
         def walk(node):
-            nonlocal inside
             kind = None if node.get("ignored") else self.AX_KINDS.get(node["role"]["value"])
-            if kind == "live" and {"name": "live", "value": {"type": "token", "value": "polite"}} not in node.get(
-                    "properties", []):
-                kind = "text"
-            placed = self._placed(node["backendDOMNodeId"]) if kind and "backendDOMNodeId" in node else None
-            if placed and placed[0] == window and (inside or kind == "window"):
-                inside = True
-                out.append((kind, node.get("name", {}).get("value", ""), placed[1]))
+            polite = {"name": "live", "value": {"type": "token", "value": "polite"}} in node.get("properties", [])
+            at, control = places.get(node.get("backendDOMNodeId"), (None, None))
+            if kind and at == window:
+                out.append(("text" if kind == "live" and not polite else kind, node["name"]["value"], control))
             for child in node.get("childIds", []):
                 walk(nodes[child])
 
-        walk(root)
+        walk(next(n for n in nodes.values() if "parentId" not in n))
         return out
-
-    def _placed(self, backend_id):
-        """(window, control) of the element an accessibility node stands for, or of the text's element."""
-        found = self.driver.execute_cdp_cmd("DOM.resolveNode", {"backendNodeId": backend_id})["object"]
-        return self.driver.execute_cdp_cmd("Runtime.callFunctionOn", {
-            "objectId": found["objectId"], "returnByValue": True,
-            "functionDeclaration": """function() {
-                const e = this.nodeType === 1 ? this : this.parentElement;
-                const w = e.closest('[data-window]'), c = e.closest('[data-control]');
-                return [w && w.dataset.window, c && c.dataset.control]; }"""})["result"]["value"]
 
     def warnings(self):
         return self.js("return window.__warnings")

@@ -113,13 +113,8 @@ class Games(page.SiteTest):
                 self.assertEqual(b.stored_bytes(), stored, "the same bytes, untouched by reading")
                 self.assertEqual(b.errors(), [])
 
-    def test_a_game_played_by_keys_alone_from_the_menu_to_a_record_and_back(self):
+    def test_a_game_played_by_keys_alone_reads_in_order_with_the_digit_to_press_live(self):
         page.play.play_by_keys(self.b, self)
-
-    def test_a_screen_reader_reads_the_game_in_order_and_hears_each_new_digit(self):
-        self.open_game()
-        self.view.start_game()
-        page.play.check_reading(self, self.b, self.view)
 
 
 if __name__ == "__main__":
