@@ -864,7 +864,8 @@ class Announcements:
 
     def __init__(self):
         self.heard = []
-        self._listener = Atspi.EventListener.new(lambda e: self.heard.append((e.source.get_role(), e.source.get_name())))
+        self._listener = Atspi.EventListener.new(
+            lambda e: self.heard.append((e.source.get_role(), e.source.get_name())))
         self._listener.register("object:property-change:accessible-name")
 
     def after_events(self):
