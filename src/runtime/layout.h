@@ -95,6 +95,7 @@ struct Control
     bool handCursor = false;
     bool wordWrap = false;
     Align align = Align::Left;
+    bool live = false; // a screen reader says its caption whenever that changes
 };
 
 struct Window
@@ -120,9 +121,5 @@ const Control* find(const Window& window, std::string_view control);
 // Which properties a control of a type has at run time; for the window itself, Visible and Caption.
 bool hasProperty(ControlType type, Property property);
 bool windowHasProperty(Property property);
-
-// The controls that take the keyboard, the links, in reading order: from the top down, and from left to
-// right along a line, by where they stand in the window. Every runtime chains the keyboard through them so.
-std::vector<const Control*> keyboardOrder(const Window& window);
 
 } // namespace pelindra::layout

@@ -15,7 +15,7 @@ constexpr layout::Colour kDefaultColour = layout::rgb(255, 255, 255);
 // Undoes a push once what runs on top of it has returned or thrown.
 struct Popped
 {
-    std::vector<WindowId>& stack;
+    std::vector<std::pair<WindowId, std::string>>& stack;
     int& depth;
     int added;
     ~Popped()
@@ -25,7 +25,67 @@ struct Popped
     }
 };
 
+bool drawn(const ControlState& control)
+{
+    return control.layout->type != layout::ControlType::Timer;
+}
+
+// Two controls, the first above or level with the second, stand on one line when the second starts
+// less than half the lower of their heights further down.
+bool oneLine(const layout::Rect& first, const layout::Rect& next)
+{
+    return next.top - first.top < std::min(first.height, next.height) / 2;
+}
+
+void readInto(const WindowState& window, std::string_view container, std::vector<const ControlState*>& out)
+{
+    std::vector<const ControlState*> line;
+    for (const auto& c : window.controls)
+        if (drawn(c) && c.layout->parent == container)
+            line.push_back(&c);
+    const auto at = [](const ControlState* c) { return c->layout->geometry; };
+    std::stable_sort(line.begin(), line.end(), [&at](const ControlState* a, const ControlState* b) {
+        return std::pair(at(a).top, at(a).left) < std::pair(at(b).top, at(b).left);
+    });
+    for (auto start = line.begin(); start != line.end();) {
+        const auto end = std::find_if(std::next(start), line.end(),
+                                      [&](const ControlState* c) { return !oneLine(at(*start), at(c)); });
+        std::stable_sort(start, end, [&at](const ControlState* a, const ControlState* b) {
+            return at(a).left < at(b).left;
+        });
+        start = end;
+    }
+    for (const auto* c : line) {
+        out.push_back(c);
+        readInto(window, c->layout->name, out);
+    }
+}
+
+// Where the control stands in its window's client area, through the containers it lies in.
+layout::Rect placeOf(const WindowState& window, const ControlState& control)
+{
+    auto at = control.layout->geometry;
+    for (const auto* c = window.control(control.layout->parent); c != nullptr;
+         c = window.control(c->layout->parent)) {
+        at.left += c->layout->geometry.left;
+        at.top += c->layout->geometry.top;
+    }
+    return at;
+}
+
+bool gridCell(const WindowState& window, const ControlState& control)
+{
+    return control.layout->type == layout::ControlType::TransparentLabel && window.clickable(control);
+}
+
 } // namespace
+
+std::vector<const ControlState*> readingOrder(const WindowState& window)
+{
+    std::vector<const ControlState*> out;
+    readInto(window, {}, out);
+    return out;
+}
 
 const ControlState* WindowState::control(std::string_view name) const
 {
@@ -131,7 +191,7 @@ bool WindowModel::shown(const WindowState& window, const ControlState& control) 
     return true;
 }
 
-WindowState* WindowModel::build(std::string_view name, bool modal, WindowId owner)
+WindowState* WindowModel::build(std::string_view name, bool modal, std::pair<WindowId, std::string> owner)
 {
     const auto* def = definition(name);
     if (def == nullptr) {
@@ -143,7 +203,8 @@ WindowState* WindowModel::build(std::string_view name, bool modal, WindowId owne
     state->id = nextId_++;
     state->definition = def;
     state->modal = modal;
-    state->owner = owner;
+    state->owner = owner.first;
+    state->opener = std::move(owner.second);
     state->caption = std::string(def->layout->caption);
     for (const auto& c : def->layout->controls)
         state->controls.push_back({&c, c.visible, std::string(c.text),
@@ -169,13 +230,13 @@ void WindowModel::destroy(std::string_view name)
     surface_.destroyed(id);
 }
 
-WindowId WindowModel::owner() const
+std::pair<WindowId, std::string> WindowModel::acting() const
 {
     // A window that has just been closed would take the new one down with it.
-    for (auto id = acting_.rbegin(); id != acting_.rend(); ++id)
-        if (window(*id) != nullptr)
-            return *id;
-    return 0;
+    for (auto it = acting_.rbegin(); it != acting_.rend(); ++it)
+        if (window(it->first) != nullptr)
+            return *it;
+    return {};
 }
 
 void WindowModel::openStart(std::string_view name)
@@ -192,7 +253,7 @@ void WindowModel::load(std::string_view name, bool modal, Handler afterClose, bo
 {
     if (exiting_)
         return;
-    auto* w = build(name, modal, modal ? owner() : 0);
+    auto* w = build(name, modal, modal ? acting() : std::pair<WindowId, std::string>{});
     if (w == nullptr)
         return;
     const auto id = w->id;
@@ -215,9 +276,13 @@ void WindowModel::close(std::string_view name)
     const auto* w = open(name);
     if (w == nullptr)
         return;
-    // What waited for a modal window goes on for the window that opened it.
+    // What waited for a modal window goes on for the window that opened it, and so does the keyboard.
     const auto owner = w->owner;
+    const auto opener = w->opener;
+    const bool hadKeyboard = w->visible && w == activeModal();
     destroy(name);
+    if (hadKeyboard)
+        returnKeyboard(owner, opener);
     const auto waiting = afterClose_.find(name);
     if (waiting == afterClose_.end())
         return;
@@ -319,6 +384,84 @@ bool WindowModel::exit(int code)
     return true;
 }
 
+bool WindowModel::takesKeyboard(const WindowState& window, const ControlState& control) const
+{
+    return !exiting_ && window.clickable(control) && shown(window, control) && !blocked(window);
+}
+
+const ControlState* WindowModel::keyboardEntry(const WindowState& window, std::string_view current) const
+{
+    for (const auto name : {window.form().firstAction, current})
+        if (const auto* c = name.empty() ? nullptr : window.control(name);
+            c != nullptr && takesKeyboard(window, *c))
+            return c;
+    for (const auto* c : readingOrder(window))
+        if (takesKeyboard(window, *c))
+            return c;
+    return nullptr;
+}
+
+const ControlState* WindowModel::nextForKeyboard(const WindowState& window, std::string_view control,
+                                                 bool backwards) const
+{
+    auto order = readingOrder(window);
+    if (backwards)
+        std::reverse(order.begin(), order.end());
+    const auto from = std::find_if(order.begin(), order.end(),
+                                   [control](const ControlState* c) { return c->layout->name == control; });
+    const auto start =
+        from == order.end() ? std::size_t{0} : static_cast<std::size_t>(from - order.begin()) + 1;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        if (const auto* c = order[(start + i) % order.size()];
+            c->layout->name != control && takesKeyboard(window, *c))
+            return c;
+    return nullptr;
+}
+
+const ControlState* WindowModel::neighbour(const WindowState& window, std::string_view control,
+                                           Direction direction) const
+{
+    const auto* from = window.control(control);
+    if (from == nullptr || !gridCell(window, *from))
+        return nullptr;
+    const auto here = placeOf(window, *from);
+    const bool across = direction == Direction::Left || direction == Direction::Right;
+    const int sign = direction == Direction::Left || direction == Direction::Up ? -1 : 1;
+    // Twice the centres, to stay in whole numbers.
+    const auto centre = [across](const layout::Rect& r) {
+        return across ? 2 * r.left + r.width : 2 * r.top + r.height;
+    };
+    const auto overlaps = [across](const layout::Rect& a, const layout::Rect& b) {
+        return across ? a.top < b.top + b.height && b.top < a.top + a.height
+                      : a.left < b.left + b.width && b.left < a.left + a.width;
+    };
+    const ControlState* best = nullptr;
+    int bestDistance = 0;
+    for (const auto& c : window.controls) {
+        if (&c == from || !gridCell(window, c) || !takesKeyboard(window, c))
+            continue;
+        const auto there = placeOf(window, c);
+        const int distance = sign * (centre(there) - centre(here));
+        if (distance > 0 && overlaps(here, there) && (best == nullptr || distance < bestDistance)) {
+            best = &c;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void WindowModel::returnKeyboard(WindowId owner, std::string_view opener)
+{
+    const auto* w = window(owner);
+    if (w == nullptr)
+        return;
+    const auto* c = w->control(opener);
+    if (c == nullptr || !takesKeyboard(*w, *c))
+        c = keyboardEntry(*w);
+    if (c != nullptr)
+        surface_.focus(*w, *c);
+}
+
 bool WindowModel::click(WindowId id, std::string_view control)
 {
     const auto* w = window(id);
@@ -364,7 +507,7 @@ bool WindowModel::raise(WindowId id, std::string_view control, Event event)
     if (handler == nullptr)
         return false;
     surface_.handling(*w, control, event);
-    acting_.push_back(id);
+    acting_.emplace_back(id, control);
     ++depth_;
     const Popped popped{acting_, depth_, 1};
     (*handler)();
@@ -387,7 +530,7 @@ void WindowModel::settle()
     while (!posted_.empty() && !exiting_) {
         auto [work, actingFor] = std::move(posted_.front());
         posted_.pop_front();
-        acting_.push_back(actingFor);
+        acting_.emplace_back(actingFor, std::string());
         const Popped popped{acting_, depth_, 0};
         work();
     }

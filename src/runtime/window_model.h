@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pelindra {
@@ -41,6 +42,7 @@ struct WindowState
     bool visible = false;
     std::string caption;
     WindowId owner = 0;                 // for a modal window: the window whose handler loaded it, if any
+    std::string opener;                 // and the control whose handler that was, if any
     std::vector<ControlState> controls; // in layout order
 
     const layout::Window& form() const { return *definition->layout; }
@@ -66,6 +68,8 @@ public:
     virtual void changed(const WindowState& window, const ControlState* control, Property property) = 0;
     // Shown as the end of its load.
     virtual void opened(const WindowState& window) = 0;
+    // The keyboard goes to control: a modal window that had it has closed.
+    virtual void focus(const WindowState& /*window*/, const ControlState& /*control*/) {}
     // A handler is about to run.
     virtual void handling(const WindowState& /*window*/, std::string_view /*control*/, Event /*event*/) {}
     // Work is waiting: call settle() once no handler runs.
@@ -73,6 +77,20 @@ public:
     // The program ends: the surface takes its windows down, and the model takes no input any more.
     virtual void ended(int /*code*/) {}
 };
+
+// An arrow key.
+enum class Direction : std::uint8_t
+{
+    Left,
+    Right,
+    Up,
+    Down
+};
+
+// Every control of the window that is drawn, in reading order: lines from the top down, left to right
+// along a line, each container followed at once by what it holds, read the same way. Screen readers
+// hear a window in this order and Tab walks its clickable controls in it.
+std::vector<const ControlState*> readingOrder(const WindowState& window);
 
 class WindowModel
 {
@@ -109,6 +127,22 @@ public:
     // Visible, in a visible window, and every container it lies in visible too.
     bool shown(const WindowState& window, const ControlState& control) const;
 
+    // The keyboard. The model says where it goes; each surface moves it there. A control takes it when
+    // the player could click it now.
+    bool takesKeyboard(const WindowState& window, const ControlState& control) const;
+    // Where it goes as the window shows, or as the control that had it goes away: the window's first
+    // action, else the control that has it now (current) while that still takes it, else the first in
+    // reading order that does.
+    const ControlState* keyboardEntry(const WindowState& window, std::string_view current = {}) const;
+    // The next control that takes it after control in reading order, round the end: Tab, or Shift+Tab
+    // when backwards.
+    const ControlState* nextForKeyboard(const WindowState& window, std::string_view control,
+                                        bool backwards = false) const;
+    // From a clickable label of a grid, the nearest one that takes the keyboard in that direction on
+    // its row or column; nullptr at the edge.
+    const ControlState* neighbour(const WindowState& window, std::string_view control,
+                                  Direction direction) const;
+
     // Input, from the player or the clock. Each is refused (false) when what it names is gone, or the
     // player cannot reach it; true when the window took it.
     bool click(WindowId window, std::string_view control);
@@ -129,10 +163,12 @@ private:
     WindowState* open(std::string_view name) const;
     // Shown at the end whatever its layout says when show is set.
     void load(std::string_view name, bool modal, Handler afterClose, bool show);
-    WindowState* build(std::string_view name, bool modal, WindowId owner);
+    WindowState* build(std::string_view name, bool modal, std::pair<WindowId, std::string> owner);
     void destroy(std::string_view name);
     void refuse(const std::string& what) const;
-    WindowId owner() const;
+    // The innermost window whose handler runs and is still open, with the control it runs for.
+    std::pair<WindowId, std::string> acting() const;
+    void returnKeyboard(WindowId owner, std::string_view opener);
 
     WindowSurface& surface_;
     bool strict_;
@@ -143,7 +179,7 @@ private:
     std::vector<WindowId> modals_; // from the bottom up
     // Whose handlers or continuations run, innermost last; a modal window loaded now belongs to the
     // innermost of them that is still open.
-    std::vector<WindowId> acting_;
+    std::vector<std::pair<WindowId, std::string>> acting_;
     std::deque<std::pair<Handler, WindowId>> posted_;
     std::function<void()> cleanup_;
     WindowId nextId_ = 1;

@@ -38,6 +38,13 @@ constexpr Control alert(std::string_view name, layout::Rect at, std::string_view
     return textLabel(name, at, text, kRed, std::nullopt, false);
 }
 
+// The digit to press: a screen reader says each new one.
+constexpr Control live(Control control)
+{
+    control.live = true;
+    return control;
+}
+
 constexpr Control inBanner(Control control)
 {
     control.parent = "图片框1";
@@ -83,7 +90,7 @@ constexpr std::array kControls{
     timer("label"),
     alert("透明标签16", {128, 368, 200, 24}, "这个数字就在框框里面！！别放弃哦"),
     timer("game", "图片框1"),
-    prompt("透明标签15", {256, 394, 120, 32}, "0 "),
+    live(prompt("透明标签15", {256, 394, 120, 32}, "0 ")),
     prompt("透明标签14", {128, 392, 120, 32}, "请按下： "),
     timer("time", "图片框1"),
     label("透明标签13", {104, 168, 112, 32}, "0"),

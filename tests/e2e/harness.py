@@ -777,7 +777,7 @@ PLACES = {
     (names.kGameWindow, game.kScoreLabel): (SCORE_LABEL, pyatspi.ROLE_LABEL),
     (names.kGameWindow, game.kBestTimeLabel): (BEST_TIME_LABEL, pyatspi.ROLE_LABEL),
     (names.kGameWindow, game.kBestScoreLabel): (BEST_SCORE_LABEL, pyatspi.ROLE_LABEL),
-    (names.kGameWindow, game.kPromptLabel): (PROMPT_LABEL, pyatspi.ROLE_LABEL),
+    (names.kGameWindow, game.kPromptLabel): (PROMPT_LABEL, pyatspi.ROLE_STATUS_BAR),
     (names.kRecordWindow, names.record.kTimeLabel): (Rect(168, 89, 128, 32), pyatspi.ROLE_LABEL),
     (names.kRecordWindow, names.record.kScoreLabel): (Rect(168, 128, 112, 32), pyatspi.ROLE_LABEL),
     **{(names.kGameWindow, box): (box_rect(n), pyatspi.ROLE_PUSH_BUTTON)
@@ -830,6 +830,48 @@ class Screen:
         if missing:
             raise LookupError(f"nothing on the bus where {missing} stand in {w.name!r}")
         return [by_place[role, rect] for rect, role in wanted]
+
+
+    # --- the keyboard and what a screen reader hears
+
+    KINDS = {pyatspi.ROLE_FRAME: "window", pyatspi.ROLE_DIALOG: "window", pyatspi.ROLE_PUSH_BUTTON: "button",
+             pyatspi.ROLE_LABEL: "text", pyatspi.ROLE_STATUS_BAR: "live"}
+
+    def key(self, name):
+        self.program.key(name)
+
+    def keyboard(self, window):
+        return next((c for kind, _, c in self.reading(window, focused) if kind != "window"), None)
+
+    def reading(self, window, which=showing):
+        w = self.window(window)
+        origin = extents(w)
+
+        def control(node):
+            # By its place where PLACES has it, else by its text.
+            place = (relative(extents(node), origin), node.getRole())
+            placed = [c for (win, c), p in PLACES.items() if win == window and p == place]
+            return placed[0] if placed else next((c for c, t in layout.windows()[window].texts.items()
+                                                  if t == node.name), None)
+
+        return [(self.KINDS.get(w.getRole()), w.name, None)] + [
+            (self.KINDS[node.getRole()], node.name, control(node)) for node in descendants(w)
+            if node.getRole() in self.KINDS and which(node)]
+
+
+class Announcements:
+    """The names that change on the bus, as a screen reader hears of them: (role, name)."""
+
+    def __init__(self):
+        self.heard = []
+        self._listener = Atspi.EventListener.new(
+            lambda e: self.heard.append((e.source.get_role(), e.source.get_name())))
+        self._listener.register("object:property-change:accessible-name")
+
+    def after_events(self):
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return self.heard
 
 
 def GameView(program, by_press=False):  # noqa: N802: it stands for the class it makes

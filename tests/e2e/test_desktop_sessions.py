@@ -159,8 +159,9 @@ class UnderOpenbox(harness.OnScreenTest):
         p.key("Return")
         view = harness.GameView(p)
         wait_until(lambda: view.started_since(asked), what="a game to start")
-        # Its first action gone, the keyboard moves on to the next.
-        focus_on(GAME, harness.NO_DIGIT)
+        # Its first action gone, the keyboard moves on to the next: box 1.
+        wait_until(lambda: harness.Screen(p).keyboard(harness.names.kGameWindow) == harness.game.kBoxes[0],
+                   what="the keyboard on box 1")
 
     def test_full_screen_and_maximise_are_refused_and_the_window_stays_as_it_was(self):
         menu = self.client(MENU)

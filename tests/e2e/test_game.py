@@ -148,6 +148,29 @@ class Playing(OnScreen):
         self.end_program(program)
 
 
+class ByKeyboard(OnScreen):
+    """Under a window manager, which gives each new window the keyboard as a desktop does."""
+
+    def setUp(self):
+        super().setUp()
+        openbox = harness.Openbox(self.x.display, self.workspace)
+        self.addCleanup(openbox.stop)
+        openbox.start()
+
+    def test_a_game_played_by_keys_alone_reads_in_order_and_tells_each_new_digit_on_the_bus(self):
+        program = self.run_program()
+        told = harness.Announcements()
+        harness.play.play_by_keys(harness.Screen(program), self)
+        digits = {name for role, name in told.after_events() if role == harness.pyatspi.ROLE_STATUS_BAR}
+        self.assertTrue(digits & set("0123456789"), "the digit to press, each time it changed")
+        program.close_window(GAME)
+        self.assertEqual(program.wait_exit(), 0)
+        # Qt's bridge gives the bus a tenth of a second for each key a screen reader might take; on a busy
+        # machine it says so, and hands the key on all the same.
+        said = [line for line in program.stderr().splitlines() if not line.startswith("QSpiApplication::keyEventError")]
+        self.assertEqual(said, [])
+
+
 class NoWriteAccess(unittest.TestCase):
     """A player who may not write to the program's directory keeps the record in their data directory."""
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <stdexcept>
 
 namespace pelindra {
@@ -187,6 +188,80 @@ TEST_F(Model, NothingLoadsWhileTheProgramEnds)
     EXPECT_EQ(model.window("Main"), nullptr);
     EXPECT_TRUE(ran.empty()) << "no Created handler ran";
     EXPECT_FALSE(model.exit(0));
+}
+
+// A value listed above its label, a link, boxes of two rows listed out of order, a hidden panel's link.
+constexpr Control box(std::string_view name, int left, int top)
+{
+    return Control{.name = name, .type = ControlType::TransparentLabel, .geometry = {left, top, 30, 30}};
+}
+constexpr std::array kKeyControls{
+    Control{.name = "value", .type = ControlType::TransparentLabel, .geometry = {60, 10, 40, 20}},
+    Control{.name = "go", .type = ControlType::LinkBox, .geometry = {200, 40, 50, 20}},
+    Control{.name = "label", .type = ControlType::TransparentLabel, .geometry = {10, 11, 40, 20}},
+    box("d4", 50, 150),
+    box("d3", 0, 150),
+    box("d2", 50, 100),
+    box("d1", 0, 100),
+    Control{.name = "tick", .type = ControlType::Timer, .interval = 10},
+    Control{.name = "panel", .type = ControlType::GroupBox, .geometry = {0, 200, 100, 30}, .visible = false},
+    Control{.name = "ok", .type = ControlType::LinkBox, .parent = "panel"},
+};
+constexpr layout::Window kKeys{.name = "Keys", .controls = kKeyControls, .firstAction = "go"};
+
+struct KeyboardSurface : NoSurface
+{
+    void focus(const WindowState&, const ControlState& control) override { focused = control.layout->name; }
+    std::string_view focused;
+};
+
+std::string_view nameOf(const ControlState* control)
+{
+    return control == nullptr ? "none" : control->layout->name;
+}
+
+TEST(Keyboard, WalksInReadingOrderMovesWithinTheGridAndComesBackToTheOpenerOfAModalWindow)
+{
+    KeyboardSurface surface;
+    WindowModel model{surface};
+    Handler open = [&model] { model.load("Dialog", true, {}); };
+    WindowDefinition keys{&kKeys, {{"tick", Event::Tick, open}}};
+    for (const auto* d : {"d1", "d2", "d3", "d4"})
+        keys.bindings.push_back({d, Event::Clicked, open});
+    model.define(std::move(keys));
+    model.define({&kDialog, {{"back", Event::Clicked, [&model] { model.close("Dialog"); }}}});
+    model.openStart("Keys");
+    const auto& w = *model.window("Keys");
+    std::vector<std::string_view> read;
+    std::ranges::transform(readingOrder(w), std::back_inserter(read), nameOf);
+    EXPECT_THAT(read, ElementsAre("label", "value", "go", "d1", "d2", "d3", "d4", "panel", "ok"));
+
+    // From each, where Tab, Shift+Tab and the arrows Left, Right, Up and Down take the keyboard.
+    const std::array<std::array<std::string_view, 7>, 4> moves{
+        {{"go", "d1", "d4", "none", "none", "none", "none"},
+         {"d1", "d2", "go", "none", "d2", "none", "d3"},
+         {"d4", "go", "d3", "d3", "none", "d2", "none"},
+         {"", "go", "d4", "none", "none", "none", "none"}}};
+    for (const auto& m : moves) {
+        EXPECT_EQ(nameOf(model.nextForKeyboard(w, m[0])), m[1]) << m[0];
+        EXPECT_EQ(nameOf(model.nextForKeyboard(w, m[0], true)), m[2]) << m[0];
+        for (const auto d : {Direction::Left, Direction::Right, Direction::Up, Direction::Down})
+            EXPECT_EQ(nameOf(model.neighbour(w, m[0], d)), m[3 + static_cast<int>(d)]) << m[0];
+    }
+    EXPECT_EQ(nameOf(model.keyboardEntry(w, "d2")), "go") << "the first action comes first";
+    model.set("Keys", "go", Property::Visible, 0);
+    EXPECT_EQ(nameOf(model.keyboardEntry(w, "d2")), "d2") << "then the control that has the keyboard";
+    EXPECT_EQ(nameOf(model.keyboardEntry(w)), "d1") << "then the first in reading order";
+
+    // Back to the box that opened a dialog; to the first action from a dialog that a tick opened.
+    EXPECT_TRUE(model.click(w.id, "d2"));
+    EXPECT_EQ(model.keyboardEntry(w), nullptr) << "a blocked window takes no keyboard";
+    EXPECT_TRUE(model.click(model.window("Dialog")->id, "back"));
+    EXPECT_EQ(surface.focused, "d2");
+    model.set("Keys", "go", Property::Visible, 1);
+    EXPECT_TRUE(model.tick(w.id, "tick"));
+    EXPECT_TRUE(model.escape());
+    EXPECT_EQ(surface.focused, "go");
 }
 
 } // namespace

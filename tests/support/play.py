@@ -5,6 +5,10 @@
 It sees the program through a screen: the accessibility bus and X input (harness.Screen), or the DOM and
 the browser's input (page.Browser). A screen names windows and controls by their layout names and has
 windows(), window(w), texts(w, controls) in one look, shown(w, c), click(w, c) and wait(condition, what).
+For the keyboard and screen readers it also has key(name), a key pressed and released by its xdotool name,
+keyboard(w), the control of window w that has the keyboard or None, and reading(w), what a screen reader
+reads of window w in order: (kind, name, control), the window first, kind one of "window", "button",
+"text" and "live" (a region whose changes are spoken).
 """
 
 import time
@@ -12,7 +16,7 @@ import time
 import layout
 from layout import names
 
-MENU, GAME, RECORD = names.kMenuWindow, names.kGameWindow, names.kRecordWindow
+MENU, GAME, RECORD, ABOUT = names.kMenuWindow, names.kGameWindow, names.kRecordWindow, names.kAboutWindow
 game, record = names.game, names.record
 POLL_SECONDS = 0.02
 
@@ -219,3 +223,78 @@ def play_to_a_record(view, points):
     window.leave()
     view.screen.wait(lambda: view.screen.windows() == [GAME], "the game window back")
     return shown
+
+
+# ---------------------------------------------------------------------------------------------------
+# By the keyboard alone
+
+MAX_KEYS = 24
+
+
+class ByKeys:
+    """A screen whose clicks are keys: Tab in reading order to the control, or the arrows within the grid to
+    a box, then Return or Space, in turn. last is the control pressed last."""
+
+    def __init__(self, screen):
+        self.screen, self.last, self.odd = screen, None, False
+
+    def __getattr__(self, name):
+        return getattr(self.screen, name)
+
+    def click(self, window, control):
+        boxes = game.kBoxes if window == GAME else ()
+        for _ in range(MAX_KEYS):
+            now = self.screen.keyboard(window)
+            if now == control:
+                self.screen.key(("Return", "space")[self.odd])
+                self.last, self.odd = control, not self.odd
+                return
+            key = "Tab"
+            if control in boxes and now in boxes:
+                (row, column), (to_row, to_column) = divmod(boxes.index(now), 3), divmod(boxes.index(control), 3)
+                key = ("Up", "Down")[to_row > row] if to_row != row else ("Left", "Right")[to_column > column]
+            self.screen.key(key)
+            self.screen.wait(lambda: self.screen.keyboard(window) != now, f"{key} to move the keyboard from {now}")
+        raise AssertionError(f"{MAX_KEYS} keys did not take the keyboard to {control} in {window}")
+
+
+def play_by_keys(screen, test):
+    """From the menu to a record and back by the keyboard alone: the about window and Escape, the arrows
+    round the grid, a right answer and a lost game. Each window starts on its first action, a modal window
+    hands the keyboard back to the control that opened it, and the game reads as check_reading says."""
+    keys = ByKeys(screen)
+    about_us = layout.control(MENU, "关于我们")
+    test.assertEqual(keys.keyboard(MENU), layout.control(MENU, "开始游戏"))
+    keys.click(MENU, about_us)
+    keys.wait(lambda: keys.keyboard(ABOUT), "the keyboard in the about window")
+    keys.key("Escape")
+    keys.wait(lambda: keys.windows() == [MENU] and keys.keyboard(MENU) == about_us, "the keyboard back on 关于我们")
+    view = open_game(keys)
+    keys.wait(lambda: keys.keyboard(GAME) == game.kStartLink, "the keyboard on 立刻开始！Go")
+    view.start_game()
+    check_reading(test, keys, view)
+    # The keyboard went on from the start link to box 1; the arrows go by the grid as it is drawn.
+    for key, box in (("Right", 2), ("Down", 5), ("Left", 4), ("Up", 1)):
+        keys.key(key)
+        keys.wait(lambda: keys.keyboard(GAME) == game.kBoxes[box - 1], f"{key} to box {box}")
+    view.play(1)
+    lost_on = keys.last
+    RecordView(keys).leave()
+    keys.wait(lambda: keys.keyboard(GAME) == lost_on, f"the keyboard back on {lost_on}, which opened the record")
+
+
+def check_reading(test, screen, view):
+    """The game window as a screen reader reads it, during a game: as a window with its title (a browser
+    reads runs of spaces as one), each label before its value, the boxes row by row, and the digit to press
+    in a region whose changes are spoken."""
+    reading = screen.reading(GAME)
+    test.assertEqual((reading[0][0], reading[0][1].split()), ("window", layout.caption(GAME).split()))
+    first = {}
+    for at, (_, _, control) in enumerate(reading):
+        first.setdefault(control, at)
+    order = [layout.control(GAME, "时间："), game.kClockLabel, layout.control(GAME, "得分："), game.kScoreLabel,
+             *game.kBoxes, layout.control(GAME, "请按下："), game.kPromptLabel]
+    test.assertEqual(sorted(order, key=lambda c: first.get(c, len(reading))), order, reading)
+    prompt = [(kind, name.strip()) for kind, name, control in reading if control == game.kPromptLabel]
+    test.assertEqual(prompt[0][0], "live", reading)
+    test.assertIn(view.target().strip(), [name for _, name in prompt])

@@ -22,6 +22,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 
@@ -199,6 +200,48 @@ class Browser:
     def tap(self, x, y):
         for kind, points in (("touchStart", [{"x": x, "y": y}]), ("touchEnd", [])):
             self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+    # --- The keyboard, and what a screen reader reads: Chromium's accessibility tree.
+
+    KEYS = {"Tab": Keys.TAB, "Return": Keys.ENTER, "space": Keys.SPACE, "Escape": Keys.ESCAPE,
+            "Left": Keys.ARROW_LEFT, "Right": Keys.ARROW_RIGHT, "Up": Keys.ARROW_UP, "Down": Keys.ARROW_DOWN}
+    AX_KINDS = {"region": "window", "dialog": "window", "button": "button", "StaticText": "text", "status": "live"}
+
+    def key(self, name):
+        ActionChains(self.driver).send_keys(self.KEYS[name]).perform()
+
+    def keyboard(self, window):
+        return self.js("""const e = document.activeElement, w = e && e.closest('[data-window]');
+            return w && w.dataset.window === arguments[0] ? e.dataset.control || null : null;""", window)
+
+    def reading(self, window):
+        places = {}
+
+        def place(node, at):
+            """Each DOM node's (window, control): those of the nearest elements that hold it."""
+            attributes = dict(zip(node.get("attributes", [])[::2], node.get("attributes", [])[1::2]))
+            if "data-window" in attributes:
+                at = (attributes["data-window"], None)
+            at = (at[0], attributes.get("data-control", at[1]))
+            places[node["backendNodeId"]] = at
+            for child in node.get("children", []):
+                place(child, at)
+
+        place(self.driver.execute_cdp_cmd("DOM.getDocument", {"depth": -1})["root"], (None, None))
+        nodes = {n["nodeId"]: n for n in self.driver.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]}
+        out = []
+
+        def walk(node):
+            kind = None if node.get("ignored") else self.AX_KINDS.get(node["role"]["value"])
+            polite = {"name": "live", "value": {"type": "token", "value": "polite"}} in node.get("properties", [])
+            at, control = places.get(node.get("backendDOMNodeId"), (None, None))
+            if kind and at == window:
+                out.append(("text" if kind == "live" and not polite else kind, node["name"]["value"], control))
+            for child in node.get("childIds", []):
+                walk(nodes[child])
+
+        walk(next(n for n in nodes.values() if "parentId" not in n))
+        return out
 
     def warnings(self):
         return self.js("return window.__warnings")

@@ -106,8 +106,8 @@ class Flow(page.SiteTest):
                           .map((e) => [e.dataset.control, e.tabIndex, e.textContent])""", b.window(GAME))
         digits = [n for n in names if n[0] in game.kBoxes]
         self.assertEqual(len(digits), 9, "every digit box is a button")
-        self.assertTrue(all(tab == -1 for _, tab, _ in digits), "digits answer the mouse only, as on the desktop")
-        self.assertIn([game.kNoDigitLink, 3, "没有这个数字"], names, "named by its text, and last from the top")
+        self.assertTrue(all(tab == 0 for _, tab, _ in digits), "digits take Tab too, in the order of the page")
+        self.assertIn([game.kNoDigitLink, 0, "没有这个数字"], names, "named by its text")
         self.assertEqual(focused(), game.kStartLink, "立刻开始！Go takes the keyboard as the window shows")
 
     def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):

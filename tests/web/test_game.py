@@ -113,6 +113,9 @@ class Games(page.SiteTest):
                 self.assertEqual(b.stored_bytes(), stored, "the same bytes, untouched by reading")
                 self.assertEqual(b.errors(), [])
 
+    def test_a_game_played_by_keys_alone_reads_in_order_with_the_digit_to_press_live(self):
+        page.play.play_by_keys(self.b, self)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -4,8 +4,9 @@
 
 namespace pelindra::qt {
 
-// Makes our widgets known to assistive technology: windows by their captions, labels by their text,
-// and every clickable label and link as a push button with a working Press action.
+// Makes our widgets known to assistive technology: windows by their captions, what each holds in reading
+// order, labels by their text, the digit to press as a status bar, and every clickable label and link as
+// a push button with a working Press action.
 void installAccessibility();
 
 } // namespace pelindra::qt

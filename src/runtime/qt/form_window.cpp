@@ -60,7 +60,7 @@ FormWindow::FormWindow(const WindowState& state, QtRuntime& runtime, QWidget* ow
     for (const auto& control : std::views::reverse(form.controls))
         if (auto* w = widget(control.name))
             w->raise();
-    arrangeFocus();
+    arrangeFocus(state);
 }
 
 FormWindow::~FormWindow() = default;
@@ -96,7 +96,7 @@ QWidget* FormWindow::build(const WindowState& state, const ControlState& control
         break;
     case layout::ControlType::TransparentLabel:
         if (state.clickable(control))
-            w = new Clickable(layout, font, parent, click);
+            w = new Clickable(layout, font, parent, runtime_.focusLook(), click);
         else
             w = new TransparentLabel(layout, font, parent);
         break;
@@ -105,7 +105,7 @@ QWidget* FormWindow::build(const WindowState& state, const ControlState& control
         break;
     case layout::ControlType::LinkBox:
     case layout::ControlType::LinkText:
-        w = new Link(layout, font, parent, click);
+        w = new Link(layout, font, parent, runtime_.focusLook(), click);
         break;
     case layout::ControlType::Timer:
         break;
@@ -142,31 +142,64 @@ bool FormWindow::dispatch(std::string_view control, Event event)
     return runtime_.model().raise(id_, control, event);
 }
 
-void FormWindow::arrangeFocus()
+void FormWindow::arrangeFocus(const WindowState& state)
 {
-    for (const auto* control : layout::keyboardOrder(*definition_.layout))
-        if (auto* w = widget(control->name); w != nullptr && (w->focusPolicy() & Qt::TabFocus))
+    for (const auto* control : readingOrder(state)) {
+        auto* w = widget(control->layout->name);
+        reading_.push_back(w);
+        if (state.clickable(*control))
             focusOrder_.push_back(w);
-    for (std::size_t i = 1; i < focusOrder_.size(); ++i)
-        QWidget::setTabOrder(focusOrder_[i - 1], focusOrder_[i]);
+    }
     firstAction_ = widget(definition_.layout->firstAction);
     if (firstAction_ != nullptr)
         firstAction_->installEventFilter(this);
 }
 
+std::vector<QWidget*> FormWindow::readingChildren(const QWidget* container) const
+{
+    std::vector<QWidget*> children;
+    for (auto* w : reading_)
+        if (w->parentWidget() == container)
+            children.push_back(w);
+    return children;
+}
+
+std::string_view FormWindow::focusedControl() const
+{
+    const auto* focused = focusWidget();
+    const auto it =
+        std::ranges::find_if(widgets_, [focused](const auto& entry) { return entry.second == focused; });
+    return it == widgets_.end() ? std::string_view{} : std::string_view(it->first);
+}
+
+void FormWindow::moveKeyboard(const ControlState* to)
+{
+    if (auto* w = to == nullptr ? nullptr : widget(to->layout->name))
+        w->setFocus(Qt::TabFocusReason);
+}
+
 void FormWindow::focusFirstAction()
 {
-    if (firstAction_ != nullptr && firstAction_->isVisibleTo(this)) {
-        firstAction_->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    // Without its first action on show, the window keeps the keyboard where it was, if that is still
-    // to be seen.
-    if (const auto* current = focusWidget(); current != nullptr && current->isVisibleTo(this))
-        return;
-    const auto shown = std::ranges::find_if(focusOrder_, [this](QWidget* w) { return w->isVisibleTo(this); });
-    if (shown != focusOrder_.end())
-        (*shown)->setFocus(Qt::OtherFocusReason);
+    if (const auto* state = runtime_.model().window(id_))
+        moveKeyboard(runtime_.model().keyboardEntry(*state, focusedControl()));
+}
+
+bool FormWindow::focusNextPrevChild(bool next)
+{
+    const auto* state = runtime_.model().window(id_);
+    if (state == nullptr)
+        return false;
+    const auto* to = runtime_.model().nextForKeyboard(*state, focusedControl(), !next);
+    moveKeyboard(to);
+    return to != nullptr;
+}
+
+void FormWindow::giveKeyboard(std::string_view control)
+{
+    if (!isActiveWindow())
+        activateWindow();
+    if (auto* w = widget(control))
+        w->setFocus(Qt::OtherFocusReason);
 }
 
 void FormWindow::draw(const WindowState& state, const ControlState* control, Property property)
@@ -208,6 +241,16 @@ void FormWindow::keyPressEvent(QKeyEvent* event)
 {
     if (dialog_ && event->key() == Qt::Key_Escape) {
         runtime_.model().escape();
+        return;
+    }
+    // The arrows move within the grid; the key comes here from the control that had the keyboard.
+    static const std::map<int, Direction> arrows{{Qt::Key_Left, Direction::Left},
+                                                 {Qt::Key_Right, Direction::Right},
+                                                 {Qt::Key_Up, Direction::Up},
+                                                 {Qt::Key_Down, Direction::Down}};
+    const auto* state = runtime_.model().window(id_);
+    if (const auto arrow = arrows.find(event->key()); arrow != arrows.end() && state != nullptr) {
+        moveKeyboard(runtime_.model().neighbour(*state, focusedControl(), arrow->second));
         return;
     }
     QWidget::keyPressEvent(event);

@@ -42,8 +42,12 @@ public:
     // Runs the handler bound to event on control, as the model allows; false when none is bound.
     bool dispatch(std::string_view control, Event event);
 
-    // The controls that take the keyboard, in the order Tab walks them.
+    // The controls that may take the keyboard, in the order Tab walks them (focusNextPrevChild).
     const std::vector<QWidget*>& focusOrder() const { return focusOrder_; }
+    // What the window, or a control in it, holds, in reading order.
+    std::vector<QWidget*> readingChildren(const QWidget* container) const;
+    // The keyboard to that control, the window made active for it.
+    void giveKeyboard(std::string_view control);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -51,11 +55,15 @@ protected:
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Tab and Shift+Tab, and a control that had the keyboard going out of sight.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QWidget* build(const WindowState& state, const ControlState& control);
-    void arrangeFocus();
+    void arrangeFocus(const WindowState& state);
     void focusFirstAction();
+    void moveKeyboard(const ControlState* to);
+    std::string_view focusedControl() const;
     // Keeps the window at its size; after a full screen or maximised spell that it handed back, once the
     // window system has given the frame back as it was.
     void settle(bool moved);
@@ -71,6 +79,7 @@ private:
     std::map<std::string, QWidget*, std::less<>> widgets_;
     std::map<std::string, QTimer*, std::less<>> timers_;
     std::vector<QWidget*> focusOrder_;
+    std::vector<QWidget*> reading_;
     QWidget* firstAction_ = nullptr;
     QPoint place_{layout::kWindowLeft, layout::kWindowTop};
     QMargins frame_;

@@ -35,6 +35,7 @@ QtRuntime::QtRuntime(settings::FileStore store)
 {
     // The record window is at times the only window; closing it must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::instance()->installEventFilter(&focusLook_);
     installAccessibility();
 }
 
@@ -99,6 +100,12 @@ void QtRuntime::opened(const WindowState& window)
 {
     if (auto* w = form(window.id))
         w->show();
+}
+
+void QtRuntime::focus(const WindowState& window, const ControlState& control)
+{
+    if (auto* w = form(window.id))
+        w->giveKeyboard(control.layout->name);
 }
 
 void QtRuntime::wake()

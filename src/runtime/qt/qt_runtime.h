@@ -8,6 +8,7 @@
 #include "runtime/layout.h"
 #include "runtime/linux/file_store.h"
 #include "runtime/standard_runtime.h"
+#include "widgets.h"
 
 #include <QHash>
 #include <QIcon>
@@ -45,6 +46,7 @@ public:
     // full picture).
     QPixmap picture(std::string_view asset, QSize size = {});
     QIcon icon(std::string_view asset);
+    const FocusLook& focusLook() const { return focusLook_; }
 
 private:
     explicit QtRuntime(settings::FileStore store);
@@ -53,6 +55,7 @@ private:
     void destroyed(WindowId window) override;
     void changed(const WindowState& window, const ControlState* control, Property property) override;
     void opened(const WindowState& window) override;
+    void focus(const WindowState& window, const ControlState& control) override;
     void wake() override;
     void ended(int code) override;
     // Starts decoding the pictures of a window at the size they take on this screen.
@@ -68,6 +71,7 @@ private:
     QHash<QString, QPixmap> pictures_;
     QHash<QString, QIcon> icons_;
     settings::FileStore store_;
+    FocusLook focusLook_;
     int exitCode_ = 0;
 };
 

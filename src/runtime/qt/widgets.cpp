@@ -3,6 +3,7 @@
 #include "widgets.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,6 +11,7 @@
 #include <QTextLayout>
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace pelindra::qt {
@@ -154,10 +156,34 @@ void DecoratedLabel::paintEvent(QPaintEvent*)
     painter.drawPath(path);
 }
 
+bool FocusLook::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress) {
+        const bool keys = type == QEvent::KeyPress;
+        if (std::exchange(shown_, keys) != keys)
+            if (auto* focused = QApplication::focusWidget())
+                focused->update();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
-                     std::function<void()> onClick)
-    : TextControl(control, font, parent), onClick_(std::move(onClick))
-{}
+                     const FocusLook& look, std::function<void()> onClick)
+    : TextControl(control, font, parent), look_(look), onClick_(std::move(onClick))
+{
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void Clickable::paintEvent(QPaintEvent* event)
+{
+    TextControl::paintEvent(event);
+    if (!showsFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
 
 void Clickable::activate()
 {
@@ -230,11 +256,10 @@ void Clickable::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
-Link::Link(const layout::Control& control, const QFont& font, QWidget* parent, std::function<void()> onClick)
-    : Clickable(control, font, parent, std::move(onClick))
-{
-    setFocusPolicy(Qt::TabFocus);
-}
+Link::Link(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
+           std::function<void()> onClick)
+    : Clickable(control, font, parent, look, std::move(onClick))
+{}
 
 void Link::paintEvent(QPaintEvent*)
 {
@@ -244,7 +269,7 @@ void Link::paintEvent(QPaintEvent*)
         const bool lit = hovered() || pressed();
         painter.setPen(lit ? linkstyle::kTextHover : linkstyle::kTextRest);
         paintLabelText(painter, rect(), text_, font(), false, layout::Align::Left);
-        if (hasFocus()) {
+        if (showsFocus()) {
             painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
             painter.drawRect(box);
         }
@@ -256,7 +281,7 @@ void Link::paintEvent(QPaintEvent*)
         painter.setPen(linkstyle::kBoxFrame);
         painter.drawRect(box);
     }
-    if (hasFocus()) {
+    if (showsFocus()) {
         painter.setPen(QPen(linkstyle::kBoxText, 1, Qt::DotLine));
         painter.drawRect(box.adjusted(1, 1, -1, -1));
     }

@@ -80,19 +80,38 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A label or link that answers a click; as it stands, a label drawn like any other. Accessibility tools
-// see it as a push button with a Press action.
+// Whether the control that has the keyboard shows it, as a browser's :focus-visible does: from the start
+// and from any key press on, until a mouse button is pressed. So a player of the mouse alone sees no mark
+// of where the keyboard is.
+class FocusLook : public QObject
+{
+    Q_OBJECT
+public:
+    bool shown() const { return shown_; }
+
+protected:
+    // Installed on the application, to see every press.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool shown_ = true;
+};
+
+// A label or link that answers a click and takes the keyboard by Tab; as it stands, a label drawn like any
+// other, with a dotted frame while the keyboard is on it and shown. Accessibility tools see it as a push
+// button with a Press action.
 class Clickable : public TextControl
 {
     Q_OBJECT
 public:
-    Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
+    Clickable(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
               std::function<void()> onClick);
 
     // What a click, a key or an assistive tool's press does.
     void activate();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -102,8 +121,10 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     bool hovered() const { return hovered_; }
     bool pressed() const { return pressed_; }
+    bool showsFocus() const { return hasFocus() && look_.shown(); }
 
 private:
+    const FocusLook& look_;
     std::function<void()> onClick_;
     bool hovered_ = false;
     bool pressed_ = false;
@@ -114,7 +135,8 @@ class Link : public Clickable
 {
     Q_OBJECT
 public:
-    Link(const layout::Control& control, const QFont& font, QWidget* parent, std::function<void()> onClick);
+    Link(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
+         std::function<void()> onClick);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

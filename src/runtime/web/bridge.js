@@ -18,6 +18,7 @@ performance.mark("pelindra:script");
 }
 Module.pelindra = (() => {
   const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, ESCAPE = 3;
+  const MOVES = { ArrowLeft: 4, ArrowRight: 5, ArrowUp: 6, ArrowDown: 7 };
   let sink = 0;
   let ended = false;
   let pendingFocus = null;
@@ -129,6 +130,11 @@ Module.pelindra = (() => {
         if (e.detail === 0) report(ACTIVATE, handle);
       });
       element.addEventListener("keydown", (e) => {
+        if (e.key in MOVES) {
+          e.preventDefault();
+          report(MOVES[e.key], handle);
+          return;
+        }
         if (e.key !== "Enter" && e.key !== " ") return;
         e.preventDefault();
         if (!e.repeat) report(ACTIVATE, handle);

@@ -47,13 +47,6 @@ void setHidden(val& element, bool hidden)
     element.set("hidden", hidden);
 }
 
-// 1 for the link the keyboard comes to first, and so on.
-int keyboardRank(const layout::Window& form, const layout::Control& control)
-{
-    const auto order = layout::keyboardOrder(form);
-    return static_cast<int>(std::find(order.begin(), order.end(), &control) - order.begin()) + 1;
-}
-
 // The classes of pelindra.css for each control type, in the order of layout::ControlType.
 constexpr std::array<const char*, 7> kControlClasses{
     "ctl picture", "ctl group", "ctl label", "ctl label decorated", "ctl linkbox", "ctl linktext", "ctl"};
@@ -136,10 +129,10 @@ void DomPage::build(const WindowState& state)
     auto element = make("div", "window");
     element.call<void>("setAttribute", std::string("data-window"), std::string(form.name));
     element.call<void>("setAttribute", std::string("aria-label"), state.caption);
-    if (state.modal) {
-        element.call<void>("setAttribute", std::string("role"), std::string("dialog"));
+    // Announced as what they are, with their captions: a dialog, or a landmark of the page.
+    element.call<void>("setAttribute", std::string("role"), std::string(state.modal ? "dialog" : "region"));
+    if (state.modal)
         element.call<void>("setAttribute", std::string("aria-modal"), std::string("true"));
-    }
     setHidden(element, true);
     element["style"].set("cssText", "width:" + px(form.width - 2 * kBorder) +
                                         ";height:" + px(form.height - kTitleBar - kBorder));
@@ -187,8 +180,10 @@ void DomPage::materialize(const WindowState& state, Window& window)
 {
     if (std::exchange(window.materialized, true))
         return;
-    for (const auto& control : state.controls)
-        makeElement(state, window, control);
+    // In reading order, which is the order of the page, so that screen readers and Tab go that way; the
+    // stacking is each control's z-index.
+    for (const auto* control : readingOrder(state))
+        makeElement(state, window, *control);
 }
 
 void DomPage::makeElement(const WindowState& state, Window& window, const ControlState& control)
@@ -242,11 +237,14 @@ void DomPage::makeElement(const WindowState& state, Window& window, const Contro
     }
 
     if (drawn.clickable) {
-        // The digits answer the mouse only, as on the desktop; links take the keyboard's focus in
-        // reading order, which is the desktop's focus chain.
-        const bool label = layout.type == layout::ControlType::TransparentLabel;
-        element.set("tabIndex", label ? -1 : keyboardRank(state.form(), layout));
-        bridge_.call<void>("clickable", element, drawn.handle, !label);
+        element.set("tabIndex", 0);
+        bridge_.call<void>("clickable", element, drawn.handle,
+                           layout.type != layout::ControlType::TransparentLabel);
+    }
+    if (layout.live) {
+        element.call<void>("setAttribute", std::string("role"), std::string("status"));
+        element.call<void>("setAttribute", std::string("aria-live"), std::string("polite"));
+        element.call<void>("setAttribute", std::string("aria-atomic"), std::string("true"));
     }
     if (layout.handCursor)
         element.call<void>("setAttribute", std::string("data-hand"), std::string("1"));
@@ -271,8 +269,12 @@ void DomPage::draw(const WindowState& state, const ControlState* control, Proper
     auto& drawn = window.controls.at(std::string(control->layout->name));
     switch (property) {
     case Property::Visible:
-        if (!drawn.element.isUndefined())
-            setHidden(drawn.element, !control->visible);
+        if (drawn.element.isUndefined())
+            break;
+        // The keyboard leaves a control as it goes out of sight, as the model says.
+        if (!control->visible && drawn.element.call<bool>("contains", document_["activeElement"]))
+            focus(state, model_.nextForKeyboard(state, focusedControl(window)));
+        setHidden(drawn.element, !control->visible);
         if (control->visible && control->layout->name == state.form().firstAction && state.visible)
             focusFirstAction(state, window);
         break;
@@ -324,10 +326,24 @@ void DomPage::show(const WindowState& state)
 void DomPage::focusFirstAction(const WindowState& state, Window& window)
 {
     // The keyboard starts where the desktop's does, so that Enter on a fresh window does what it says.
-    const auto* first = state.control(state.form().firstAction);
-    if (first == nullptr || !model_.shown(state, *first) || model_.blocked(state))
+    focus(state, model_.keyboardEntry(state, focusedControl(window)));
+}
+
+std::string DomPage::focusedControl(const Window& window) const
+{
+    auto active = document_["activeElement"];
+    if (active.isNull() || !window.element.call<bool>("contains", active))
+        return {};
+    const auto name = active.call<val>("getAttribute", std::string("data-control"));
+    return name.isString() ? name.as<std::string>() : std::string();
+}
+
+void DomPage::focus(const WindowState& state, const ControlState* control)
+{
+    const auto it = windows_.find(state.id);
+    if (control == nullptr || it == windows_.end())
         return;
-    if (const auto& drawn = window.controls.at(std::string(first->layout->name));
+    if (const auto& drawn = it->second->controls.at(std::string(control->layout->name));
         !drawn.element.isUndefined())
         bridge_.call<void>("focus", drawn.element);
 }

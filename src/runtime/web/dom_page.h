@@ -33,6 +33,9 @@ public:
     // Shows or hides the window as the model has it.
     void show(const WindowState& window);
 
+    // The keyboard to that control, if any.
+    void focus(const WindowState& window, const ControlState* control);
+
     // The window and control (none for the window's close button) a handle stands for, or nullptr.
     const std::pair<WindowId, std::string>* target(std::int32_t handle) const;
 
@@ -43,6 +46,8 @@ private:
     void materialize(const WindowState& state, Window& window);
     void makeElement(const WindowState& state, Window& window, const ControlState& control);
     void focusFirstAction(const WindowState& state, Window& window);
+    // The control of the window that has the keyboard, or "".
+    std::string focusedControl(const Window& window) const;
     void restack();
     emscripten::val make(const char* tag, const std::string& className) const;
     std::int32_t handle(WindowId window, std::string control);

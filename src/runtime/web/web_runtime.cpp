@@ -44,7 +44,13 @@ void WebRuntime::receive(PageEvent event, std::int32_t target)
         if (at == nullptr)
             return;
         const auto [window, control] = *at;
-        if (event == PageEvent::CloseRequest)
+        if (event >= PageEvent::MoveLeft && event <= PageEvent::MoveDown) {
+            const auto* state = model_.window(window);
+            const auto direction =
+                static_cast<Direction>(static_cast<int>(event) - static_cast<int>(PageEvent::MoveLeft));
+            if (state != nullptr)
+                page_.focus(*state, model_.neighbour(*state, control, direction));
+        } else if (event == PageEvent::CloseRequest)
             model_.requestClose(window);
         else if (event == PageEvent::Tick)
             model_.tick(window, control);

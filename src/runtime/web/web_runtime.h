@@ -24,6 +24,11 @@ enum class PageEvent : std::int32_t
     CloseRequest = 1, // the close button of a window's title bar
     Tick = 2,         // a timer fell due
     Escape = 3,       // Escape, which closes the topmost modal window as on the desktop
+    // An arrow key on a control, which moves the keyboard within the grid.
+    MoveLeft = 4,
+    MoveRight = 5,
+    MoveUp = 6,
+    MoveDown = 7,
 };
 
 class WebRuntime final : private WindowSurface, public StandardRuntime
@@ -51,6 +56,10 @@ private:
         page_.draw(window, control, property);
     }
     void opened(const WindowState& window) override { page_.show(window); }
+    void focus(const WindowState& window, const ControlState& control) override
+    {
+        page_.focus(window, &control);
+    }
     void ended(int code) override;
 
     LocalStorage store_;
