@@ -32,11 +32,9 @@ Module.pelindra = (() => {
     return e.clientX >= r.left && e.clientX < r.right && e.clientY >= r.top && e.clientY < r.bottom;
   }
 
+  // The page fits its stage to the screen (index.html), from before the program runs.
   function fit() {
-    const stage = document.getElementById("stage");
-    const scale = Math.min(1, document.documentElement.clientWidth / stage.offsetWidth);
-    stage.style.transform = scale < 1 ? "scale(" + scale + ")" : "";
-    stage.parentElement.style.height = scale < 1 ? stage.offsetHeight * scale + "px" : "";
+    window.pelindraFit();
   }
 
   return {
@@ -49,7 +47,6 @@ Module.pelindra = (() => {
       document.addEventListener("keydown", (e) => {
         if (e.key === "Escape" && !e.repeat) report(ESCAPE, 0);
       });
-      window.addEventListener("resize", fit);
       fit();
     },
 
