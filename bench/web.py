@@ -4,7 +4,8 @@
 """Measures the browser edition in headless Chromium on this machine and prints one table.
 
 Every figure is the median of its runs, with their minimum and maximum, unless it says otherwise:
-RUNS cold page loads, RUNS idle stretches, CLICKS answers and GAMES games."""
+PAIRS cold loads of the page and of its static snapshot, RUNS idle stretches, CLICKS answers and GAMES
+games."""
 import argparse
 import gzip
 import os
@@ -239,6 +240,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--site", default=os.path.join(HERE, "..", "build-web", "site"))
     parser.add_argument("--runs", type=int, default=10)
+    parser.add_argument("--pairs", type=int, default=20, help="cold loads of the page and of its static snapshot")
     parser.add_argument("--idle", type=float, default=10.0, help="seconds of each idle stretch")
     parser.add_argument("--clicks", type=int, default=1000)
     parser.add_argument("--games", type=int, default=5)
@@ -247,8 +249,8 @@ def main():
     site = os.path.abspath(args.site)
     print("site size", file=sys.stderr)
     files, raw, packed = site_size(site)
-    print(f"{args.runs} pairs of cold loads, the page's and the static snapshot's", file=sys.stderr)
-    paints, floors, loaded = menu_paints(site, args.runs)
+    print(f"{args.pairs} pairs of cold loads, the page's and the static snapshot's", file=sys.stderr)
+    paints, floors, loaded = menu_paints(site, args.pairs)
     ratio = statistics.median(paints) / statistics.median(floors)
     rows = [
         (f"Site, {files} files, uncompressed (KB)", f"{raw / 1000:.1f}", "at most 1000 KB", raw <= 1000 * 1000),
