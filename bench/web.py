@@ -4,12 +4,15 @@
 """Measures the browser edition in headless Chromium on this machine and prints one table.
 
 Every figure is the median of its runs, with their minimum and maximum, unless it says otherwise:
-RUNS cold page loads, RUNS idle stretches, CLICKS answers and GAMES games."""
+PAIRS cold loads of the page and of its static snapshot, RUNS idle stretches, CLICKS answers and GAMES
+games."""
 import argparse
 import gzip
 import os
+import shutil
 import statistics
 import sys
+import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -82,21 +85,62 @@ def site_size(site):
     return files, raw, packed
 
 
-def menu_paints(server, runs):
-    """Navigation start to the first contentful paint, which is the menu: the stage stays hidden until
-    its fonts and pictures are in, and nothing else on the page is drawn."""
-    paints, ready = [], []
-    for _ in range(runs):
-        b = page.Browser()
+# The page's own DOM once the menu shows, with every script and the program's preload taken out: what
+# a page that had nothing to run would be, with the same styles, faces and pictures.
+SNAPSHOT = """
+const root = document.documentElement.cloneNode(true);
+root.querySelectorAll('script, link[rel=preload][as=fetch]').forEach((e) => e.remove());
+return '<!DOCTYPE html>\\n' + root.outerHTML;
+"""
+SNAPSHOT_PAGE = "static-menu.html"
+
+
+def first_paint(url):
+    """Navigation start to the first contentful paint, and to the load event's end, in a new browser."""
+    b = page.Browser()
+    try:
+        b.driver.get(url)
+        fcp = b.wait(lambda: b.js("""const e = performance.getEntriesByName('first-contentful-paint')[0];
+                                     return e ? e.startTime : 0"""), "the first contentful paint")
+        loaded = b.wait(lambda: b.js("return performance.getEntriesByType('navigation')[0].loadEventEnd"),
+                        "the load event's end")
+        return fcp, loaded
+    finally:
+        b.close()
+
+
+def menu_paints(site, runs):
+    """The page's first paint, which is the menu, against the static snapshot of the same menu: both
+    served from one copy of the site, each load in a new browser with an empty profile, the order
+    alternating from pair to pair."""
+    work = tempfile.mkdtemp(prefix="pelindra-bench-")
+    try:
+        copy = os.path.join(work, "site")
+        shutil.copytree(site, copy)
+        server = page.Server(copy)
         try:
-            b.open(server.url)
-            fcp = b.wait(lambda: b.js("""const e = performance.getEntriesByName('first-contentful-paint')[0];
-                                         return e ? e.startTime : 0"""), "the first contentful paint")
-            paints.append(fcp)
-            ready.append(b.js("return performance.getEntriesByType('navigation')[0].loadEventEnd"))
+            b = page.Browser()
+            try:
+                b.open(server.url)
+                snapshot = b.js(SNAPSHOT)
+            finally:
+                b.close()
+            with open(os.path.join(copy, SNAPSHOT_PAGE), "w", encoding="utf-8") as f:
+                f.write(snapshot)
+            paints, floors, ready = [], [], []
+            for n in range(runs):
+                for which in ((0, 1) if n % 2 == 0 else (1, 0)):
+                    if which == 0:
+                        fcp, loaded = first_paint(server.url)
+                        paints.append(fcp)
+                        ready.append(loaded)
+                    else:
+                        floors.append(first_paint(server.url + SNAPSHOT_PAGE)[0])
         finally:
-            b.close()
-    return paints, ready
+            server.close()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return paints, floors, ready
 
 
 def idle(server, runs, seconds):
@@ -196,45 +240,55 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--site", default=os.path.join(HERE, "..", "build-web", "site"))
     parser.add_argument("--runs", type=int, default=10)
+    parser.add_argument("--pairs", type=int, default=20, help="cold loads of the page and of its static snapshot")
     parser.add_argument("--idle", type=float, default=10.0, help="seconds of each idle stretch")
     parser.add_argument("--clicks", type=int, default=1000)
     parser.add_argument("--games", type=int, default=5)
+    parser.add_argument("--paint-only", action="store_true", help="only the size and the first paints")
     args = parser.parse_args()
     site = os.path.abspath(args.site)
-    server = page.Server(site)
-    try:
-        print("site size", file=sys.stderr)
-        files, raw, packed = site_size(site)
-        print(f"{args.runs} cold loads", file=sys.stderr)
-        paints, loaded = menu_paints(server, args.runs)
-        print(f"{args.runs} idle stretches of {args.idle:g} s", file=sys.stderr)
-        asked, ran = idle(server, args.runs, args.idle)
-        print(f"{args.clicks} answers", file=sys.stderr)
-        latencies = answers(server, args.clicks)
-        print(f"{args.games} games against the clock", file=sys.stderr)
-        totals, deviations = clock(server, args.games)
-    finally:
-        server.close()
-
+    print("site size", file=sys.stderr)
+    files, raw, packed = site_size(site)
+    print(f"{args.pairs} pairs of cold loads, the page's and the static snapshot's", file=sys.stderr)
+    paints, floors, loaded = menu_paints(site, args.pairs)
+    ratio = statistics.median(paints) / statistics.median(floors)
     rows = [
         (f"Site, {files} files, uncompressed (KB)", f"{raw / 1000:.1f}", "at most 1000 KB", raw <= 1000 * 1000),
         ("Site, each file gzipped at level 9 (KB)", f"{packed / 1000:.1f}", "at most 400 KB", packed <= 400 * 1000),
         ("Navigation start to the menu painted (ms)", spread(paints), "median at most 250 ms",
          statistics.median(paints) <= 250),
+        ("The same for the menu's static snapshot (ms)", spread(floors), "", None),
+        ("The menu painted against its static snapshot, ratio of medians", f"{ratio:.2f}", "at most 1.15",
+         ratio <= 1.15),
         ("Navigation start to the load event's end (ms)", spread(loaded), "", None),
-        (f"Timers and frames asked for, idle in the menu over {args.idle:g} s", spread(asked, 0), "none",
-         max(asked) == 0),
-        (f"Timers and frames run, idle in the menu over {args.idle:g} s", spread(ran, 0), "none", max(ran) == 0),
-        (f"Click on the answer to the next deal painted, median of {len(latencies)} (ms)",
-         f"{statistics.median(latencies):.2f} (min {min(latencies):.2f})", "", None),
-        ("Click on the answer to the next deal painted, 99th percentile (ms)",
-         f"{percentile(latencies, 0.99):.2f} (max {max(latencies):.2f})", "below 16 ms",
-         percentile(latencies, 0.99) < 16),
-        (f"Game from the click on Go to the 15th tick, {len(totals)} games (ms)", spread(totals, 3),
-         "15000 ± 20 ms", all(abs(t - 15000) <= 20 for t in totals)),
-        ("Tick deviation from its ideal time, all ticks (ms)",
-         f"{statistics.median(deviations):+.3f} ({min(deviations):+.3f} to {max(deviations):+.3f})", "", None),
     ]
+    if not args.paint_only:
+        server = page.Server(site)
+        try:
+            print(f"{args.runs} idle stretches of {args.idle:g} s", file=sys.stderr)
+            asked, ran = idle(server, args.runs, args.idle)
+            print(f"{args.clicks} answers", file=sys.stderr)
+            latencies = answers(server, args.clicks)
+            print(f"{args.games} games against the clock", file=sys.stderr)
+            totals, deviations = clock(server, args.games)
+        finally:
+            server.close()
+        rows += [
+            (f"Timers and frames asked for, idle in the menu over {args.idle:g} s", spread(asked, 0), "none",
+             max(asked) == 0),
+            (f"Timers and frames run, idle in the menu over {args.idle:g} s", spread(ran, 0), "none",
+             max(ran) == 0),
+            (f"Click on the answer to the next deal painted, median of {len(latencies)} (ms)",
+             f"{statistics.median(latencies):.2f} (min {min(latencies):.2f})", "", None),
+            ("Click on the answer to the next deal painted, 99th percentile (ms)",
+             f"{percentile(latencies, 0.99):.2f} (max {max(latencies):.2f})", "below 16 ms",
+             percentile(latencies, 0.99) < 16),
+            (f"Game from the click on Go to the 15th tick, {len(totals)} games (ms)", spread(totals, 3),
+             "15000 ± 20 ms", all(abs(t - 15000) <= 20 for t in totals)),
+            ("Tick deviation from its ideal time, all ticks (ms)",
+             f"{statistics.median(deviations):+.3f} ({min(deviations):+.3f} to {max(deviations):+.3f})", "",
+             None),
+        ]
     width = max(len(r[0]) for r in rows)
     value = max(len(r[1]) for r in rows)
     goal = max(len(r[2]) for r in rows)

@@ -34,19 +34,12 @@ Module.pelindra = (() => {
     return element.contains(document.elementFromPoint(e.clientX, e.clientY));
   }
 
-  // The stage at the largest scale up to 1 at which it fits the viewport both ways; pelindra.css centres
-  // it there, and nothing scrolls.
+  // The page fits its stage to the screen (index.html), from before the program runs; the links and
+  // boxes the program draws then take taps as far as a finger needs at that scale.
   let scale = 1;
   function fit() {
-    const stage = document.getElementById("stage");
-    const view = stage.parentElement;
-    const [width, height] = [view.clientWidth, view.clientHeight];
-    scale = Math.min(1, width / stage.offsetWidth, height / stage.offsetHeight);
-    stage.style.transform = scale < 1 ? "scale(" + scale + ")" : "";
-    // Scaled, it is centred to the fraction of a pixel, so as to fill the side it fits to exactly.
-    stage.style.left = scale < 1 ? (width - stage.offsetWidth) / 2 + "px" : "";
-    stage.style.top = scale < 1 ? (height - stage.offsetHeight) / 2 + "px" : "";
-    for (const element of stage.querySelectorAll("button.ctl")) reach(element);
+    scale = window.pelindraFit();
+    for (const element of document.querySelectorAll("#stage button.ctl")) reach(element);
   }
 
   // A link or box that the scale leaves smaller than a finger takes taps on a transparent border

@@ -92,8 +92,12 @@ struct DomPage::Window
     bool materialized = false;
 };
 
+// The site's page may hold the start-up windows already, written into it from this very code when the
+// site was made (adopt.js): the elements made here are then those, in the order they were made then,
+// and they stay where they are. A page without them, or with another build's, gets new ones.
 DomPage::DomPage(const WindowModel& model, val stage, val bridge)
-    : model_(model), stage_(std::move(stage)), bridge_(std::move(bridge)), document_(val::global("document"))
+    : model_(model), stage_(std::move(stage)), bridge_(std::move(bridge)),
+      maker_(val::module_property("pelindraElements").call<val>("maker", stage_))
 {
     backdrop_ = make("div", "backdrop");
     setHidden(backdrop_, true);
@@ -104,9 +108,7 @@ DomPage::~DomPage() = default;
 
 val DomPage::make(const char* tag, const std::string& className) const
 {
-    auto element = document_.call<val>("createElement", std::string(tag));
-    element.set("className", className);
-    return element;
+    return maker_.call<val>("make", std::string(tag), className);
 }
 
 std::int32_t DomPage::handle(WindowId window, std::string control)

@@ -55,7 +55,7 @@ private:
     const WindowModel& model_;
     emscripten::val stage_;
     emscripten::val bridge_;
-    emscripten::val document_;
+    emscripten::val maker_; // where elements come from: the page's own, or new ones
     emscripten::val backdrop_ = emscripten::val::undefined();
     std::map<WindowId, std::unique_ptr<Window>> windows_;
     std::map<std::int32_t, std::pair<WindowId, std::string>> handles_;

@@ -16,6 +16,7 @@ import argparse
 import hashlib
 import json
 import os
+import re
 import shutil
 import struct
 
@@ -62,11 +63,24 @@ def favicon(assets, sizes=FAVICON_SIZES):
     return struct.pack("<HHH", 0, 1, len(pngs)) + entries + b"".join(pngs)
 
 
+def with_start_windows(html, menu):
+    """The page with the start-up windows in its stage, as the program draws them (prebuild.js), and the
+    stamp by which the program knows them for its own: the menu paints before the program has loaded."""
+    with open(menu, encoding="utf-8") as f:
+        drawn = json.load(f)
+    stage = re.compile(r'(<div id="stage"[^>]*)></div>')
+    if len(stage.findall(html)) != 1:
+        raise SystemExit("index.html has no empty stage to draw the start-up windows in")
+    return stage.sub(lambda m: f'{m.group(1)} data-prebuilt="{drawn["stamp"]}" data-prebuilt-order="{drawn["order"]}">'
+                     + drawn["markup"] + "</div>", html)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--assets", required=True)
     parser.add_argument("--pages", required=True, help="the folder with index.html and pelindra.css")
     parser.add_argument("--site", required=True)
+    parser.add_argument("--menu", help="the start-up windows that pelindra_prebuild drew, for the page")
     args = parser.parse_args()
 
     fonts = os.path.join(args.site, "fonts")
@@ -75,6 +89,8 @@ def main():
         style = f.read()
     with open(os.path.join(args.pages, "index.html"), encoding="utf-8") as f:
         html = f.read()
+    if args.menu:
+        html = with_start_windows(html, args.menu)
     link = '<link rel="stylesheet" href="pelindra.css">'
     if link not in html:
         raise SystemExit("index.html has no link to pelindra.css to put the style in place of")
