@@ -235,7 +235,8 @@ class WebKit(_Selenium):
         from selenium.webdriver.remote.webdriver import WebDriver
         from selenium.webdriver.webkitgtk.service import Service
 
-        self.x = Xvfb(os.path.join(self.profile, "xvfb.log"))
+        # Room for the largest window a test asks for, at its scale.
+        self.x = Xvfb(os.path.join(self.profile, "xvfb.log"), 2048 * self.scale)
         env = dict(home_env(self.profile), DISPLAY=self.x.display, GDK_SCALE=str(self.scale),
                    GDK_BACKEND="x11")
         env.pop("WAYLAND_DISPLAY", None)
@@ -291,6 +292,10 @@ class WebKit(_Selenium):
         self.driver.switch_to.frame(0)
 
     def screenshot(self):
+        # Its screenshot is of the last frame drawn, which can be older than the page (without a GPU a
+        # browser's first frame takes seconds): wait for two.
+        self.driver.execute_script(
+            "return new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(() => done(true))))")
         png = super().screenshot()
         if not self.frame:
             return png
@@ -421,11 +426,11 @@ class Firefox(Engine):
 class Xvfb:
     """A private X server; it picks a free display itself (-displayfd), so parallel tests never collide."""
 
-    def __init__(self, log_path):
+    def __init__(self, log_path, size):
         read_fd, write_fd = os.pipe()
         with open(log_path, "ab") as log:
             self.process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1600x1200x24", "-nolisten", "tcp",
+                ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{size}x{size}x24", "-nolisten", "tcp",
                  "-noreset"], pass_fds=(write_fd,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                 start_new_session=True, preexec_fn=_end_with_us)
         os.close(write_fd)
