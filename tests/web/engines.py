@@ -251,6 +251,10 @@ class WebKit(_Selenium):
         self.chrome = None
         self.set_viewport(self.width, self.height)
 
+    def restart(self):
+        raise unittest.SkipTest("MiniBrowser under automation keeps a site's data in memory only: nothing it "
+                                "stored outlives a restart")
+
     def stop(self):
         super().stop()
         for part in ("service", "x"):
