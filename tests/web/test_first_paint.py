@@ -83,9 +83,7 @@ class FirstPaint(page.SiteTest):
         # taken: whether the menu parsed from the page is what the program goes on with.
         for name, taken in (("missing.html", None), ("", True), ("stale.html", False)):
             with self.subTest(page=name or "index.html"):
-                b = page.Browser(before=DOM)
-                self.addCleanup(b.close)
-                b.open(self.server.url + name)
+                (b := self.browser(before=DOM)).open(self.server.url + name)
                 started(b)
                 built[name] = b.js("return window.__dom()")
                 self.assertEqual(built[name], built["missing.html"])
@@ -100,13 +98,12 @@ class FirstPaint(page.SiteTest):
     def test_a_press_made_before_the_program_runs_is_answered_once_when_it_does(self):
         for control, press, windows in (("超级链接框1", "mouse", [GAME]), ("超级链接框2", "Enter", [MENU, ABOUT])):
             with self.subTest(control=control, press=press):
-                b = page.Browser(before=HOLD)
-                self.addCleanup(b.close)
-                b.open(self.server.url)
+                b = self.browser(before=HOLD)
                 if press == "mouse":
                     b.click(MENU, control)
                 else:
-                    b.control(MENU, control).send_keys("\ue007")
+                    b.js("arguments[0].focus()", b.control(MENU, control))
+                    b.press("Enter")
                 self.assertEqual(b.windows(), [MENU])
                 b.js("window.__release()")
                 b.wait(lambda: b.windows() == windows, "the press answered")

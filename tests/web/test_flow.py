@@ -3,7 +3,6 @@
 """The four windows in the page: the flow between them, modal windows over a backdrop, the rising
 credits, the keyboard, and a narrow screen; and a site with a file missing, which says so."""
 
-import io
 import os
 import shutil
 import sys
@@ -19,7 +18,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import page  # noqa: E402
 from page import ABOUT, GAME, MENU, game, layout  # noqa: E402
-from selenium.webdriver.common.keys import Keys  # noqa: E402
 
 PLAY, HOW_TO, ABOUT_US, GOT_IT = (layout.control(MENU, t) for t in ("开始游戏", "操作说明", "关于我们", "我懂了！"))
 INSTRUCTIONS = layout.parent(MENU, GOT_IT)
@@ -32,14 +30,12 @@ def mean_difference(a, b):
 
 
 class Flow(page.SiteTest):
-    def setUp(self):
-        self.b = self.browser()
-
     def tearDown(self):
-        self.assertEqual(self.b.errors(), [])
+        for b in self.opened:
+            self.assertEqual(b.errors(), [])
 
     def test_the_menu_leads_to_the_game_and_back_and_closing_either_ends_the_program(self):
-        b = self.b
+        b = self.browser()
         self.assertEqual(b.windows(), [MENU])
         self.assertFalse(b.shown(GAME), "built at start-up, hidden")
         self.assertIsNotNone(b.window(GAME))
@@ -57,7 +53,7 @@ class Flow(page.SiteTest):
         self.assertEqual(b.js("return document.getElementById('stage').dataset.exitCode"), "0")
 
     def test_the_about_window_is_modal_its_credits_rise_and_it_starts_afresh(self):
-        b = self.b
+        b = self.browser()
         b.click(MENU, ABOUT_US)
         self.assertEqual(b.windows(), [MENU, ABOUT])
         # The menu beneath takes no input: the backdrop takes the pointer, inert the keyboard.
@@ -84,22 +80,21 @@ class Flow(page.SiteTest):
         b.close_window(ABOUT)
         self.assertEqual(b.windows(), [MENU])
         b.click(MENU, ABOUT_US)
-        b.driver.find_element("tag name", "body").send_keys(Keys.ESCAPE)
+        b.press("Escape")
         b.wait(lambda: b.windows() == [MENU], "Escape to close the about window")
 
     def test_the_keyboard_starts_on_the_first_action_walks_in_reading_order_and_answers_enter_and_space(self):
-        b = self.b
+        b = self.browser()
         focused = lambda: b.js("return document.activeElement.dataset.control || ''")  # noqa: E731
-        key = lambda k: b.driver.switch_to.active_element.send_keys(k)  # noqa: E731
         self.assertEqual(focused(), PLAY, "开始游戏, as on the desktop")
-        key(Keys.TAB)
+        b.press("Tab")
         self.assertEqual(focused(), HOW_TO, "操作说明 lies below it")
-        key(Keys.ENTER)
+        b.press("Enter")
         self.assertTrue(b.shown(MENU, INSTRUCTIONS))
-        key(Keys.SHIFT + Keys.TAB)
-        key(Keys.SHIFT + Keys.TAB)
+        b.press("Shift+Tab")
+        b.press("Shift+Tab")
         self.assertEqual(focused(), GOT_IT, "我懂了！ of the panel stands above both")
-        key(Keys.SPACE)
+        b.press("Space")
         self.assertFalse(b.shown(MENU, INSTRUCTIONS))
         b.click(MENU, PLAY)
         names = b.js("""return [...arguments[0].querySelectorAll('button.ctl')]
@@ -120,7 +115,7 @@ class Flow(page.SiteTest):
         # The banner on the screen against its source scaled straight to the device pixels it covers:
         # drawn from a smaller copy, its detail would be gone.
         banner = b.control(MENU, BANNER)
-        shot = Image.open(io.BytesIO(banner.screenshot_as_png)).convert("RGB")
+        shot = banner.screenshot()
         self.assertEqual(shot.size, (864, 368))
         with Image.open(os.path.join(page.site_directory(), "banner.jpg")) as source:
             sharp = source.convert("RGB").resize(shot.size, Image.LANCZOS)
@@ -134,11 +129,7 @@ class Flow(page.SiteTest):
         self.assertLessEqual(width, viewport + 0.5)
         self.assertGreater(width, viewport - 2)
         # A touch on the scaled stage still lands on its control.
-        b.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
-        r = b.js("return arguments[0].getBoundingClientRect().toJSON()", b.control(MENU, PLAY))
-        for kind in ("touchStart", "touchEnd"):
-            points = [{"x": r["x"] + r["width"] / 2, "y": r["y"] + r["height"] / 2}] if kind == "touchStart" else []
-            b.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+        b.tap(MENU, PLAY)
         b.wait(lambda: b.windows() == [GAME], "a tap on 开始游戏")
 
 
@@ -150,10 +141,10 @@ class LoadFailure(unittest.TestCase):
             with self.subTest(missing), tempfile.TemporaryDirectory() as top:
                 site = shutil.copytree(page.site_directory(), os.path.join(top, "site"))
                 os.remove(os.path.join(site, missing))
-                server, b, errors = page.Server(site), page.Browser(), []
+                server, b, errors = page.Server(site), page.shared_browser(), []
                 self.addCleanup(server.close)
-                self.addCleanup(b.close)
-                b.driver.get(server.url)
+                b.reset()
+                b.navigate(server.url)
                 b.wait(lambda: errors.extend(b.errors()) or any(f"/{missing} did not load" in e for e in errors)
                        and b.js(shown) == "游戏加载失败，请刷新页面重试。",
                        lambda: f"the line, and {missing}'s reason in {errors}")

@@ -43,15 +43,15 @@ class PhoneAndOffline(page.SiteTest):
     def test_held_either_way_and_turned_mid_game_it_fits_and_every_link_and_box_takes_a_finger_at_its_edge(self):
         view = page.GameView(b := self.browser())
         b.phone(360, 640)
-        b.tap(*self.check(b, 360, 640)[layout.control(MENU, "开始游戏")][2])
+        b.tap_at(*self.check(b, 360, 640)[layout.control(MENU, "开始游戏")][2])
         b.wait(lambda: b.windows() == [GAME], "the game window")
-        b.tap(*self.check(b, 360, 640)[game.kStartLink][2])
+        b.tap_at(*self.check(b, 360, 640)[game.kStartLink][2])
         b.wait(lambda: not view.shows(game.kStartLink), "a game to start")
         for score, (width, height) in enumerate(((360, 640), (640, 360)), 1):
             b.phone(width, height)
             target, board = view.deal()
             side, name = (3, game.kBoxes[board.index(target)]) if target in board else (2, game.kNoDigitLink)
-            b.tap(*self.check(b, width, height)[name][side])
+            b.tap_at(*self.check(b, width, height)[name][side])
             b.wait(lambda: view.score() == str(score), "the tap to score")
         play.to_the_record_window(view, 0)
         self.check(b, 640, 360)

@@ -1,6 +1,6 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Each of the four windows in Chromium against the same window drawn by the desktop's Qt runtime.
+"""Each of the four windows in the browser against the same window drawn by the desktop's Qt runtime.
 
 The measure, over the client area both have, from its top left corner, after a 3 x 3 box blur of
 both pictures:
@@ -11,7 +11,6 @@ with different filters; the blur takes away most of that single-pixel noise, and
 below the thresholds. A window whose contents are out of place by two pixels crosses one of them, and
 the second test shows that it does."""
 
-import io
 import os
 import shutil
 import subprocess
@@ -65,8 +64,7 @@ class Screenshots(page.SiteTest):
         shutil.rmtree(cls.work, ignore_errors=True)
 
     def client(self, b, window):
-        element = b.driver.find_element("css selector", f'[data-window="{window}"] .client')
-        return Image.open(io.BytesIO(element.screenshot_as_png))
+        return b.element(f'[data-window="{window}"] .client').screenshot()
 
     def web_windows(self):
         b = self.browser(width=900, height=800)

@@ -88,23 +88,23 @@ class Storage(page.SiteTest):
 
     def test_two_tabs_are_two_copies_and_the_higher_record_stays(self):
         b, first = self.in_game()
-        tabs = [b.driver.current_window_handle]
+        tabs = [b.tab]
         tabs.append(b.new_tab())
         b.open(self.server.url)
         second = play.open_game(b)
 
-        b.driver.switch_to.window(tabs[0])
+        b.switch_tab(tabs[0])
         self.record(first, 3)
         stored = b.storage()
         self.assertIn("Score=3", stored)
 
         # The second tab read its best before the first one saved: 1 point beats the 0 it knows.
-        b.driver.switch_to.window(tabs[1])
+        b.switch_tab(tabs[1])
         self.record(second, 1)
         self.assertEqual(b.storage(), stored, "a lower record never replaces a higher one")
         self.assertEqual(second.best()[0], "3", "the labels show what storage holds")
         self.assertEqual(b.errors(), [])
-        b.driver.switch_to.window(tabs[0])
+        b.switch_tab(tabs[0])
         self.assertEqual(b.errors(), [])
 
 
