@@ -68,6 +68,13 @@ std::string textClasses(const layout::Control& control, const TextBox& box)
     return classes;
 }
 
+// Whether the element is or holds the one with the keyboard; a page being drawn at build time has none.
+bool holdsKeyboard(const val& element)
+{
+    const auto active = val::global("document")["activeElement"];
+    return !active.isUndefined() && !active.isNull() && element.call<bool>("contains", active);
+}
+
 } // namespace
 
 struct DomPage::Control
@@ -274,7 +281,7 @@ void DomPage::draw(const WindowState& state, const ControlState* control, Proper
         if (drawn.element.isUndefined())
             break;
         // The keyboard leaves a control as it goes out of sight, as the model says.
-        if (!control->visible && drawn.element.call<bool>("contains", document_["activeElement"]))
+        if (!control->visible && holdsKeyboard(drawn.element))
             focus(state, model_.nextForKeyboard(state, focusedControl(window)));
         setHidden(drawn.element, !control->visible);
         if (control->visible && control->layout->name == state.form().firstAction && state.visible)
@@ -333,9 +340,9 @@ void DomPage::focusFirstAction(const WindowState& state, Window& window)
 
 std::string DomPage::focusedControl(const Window& window) const
 {
-    auto active = document_["activeElement"];
-    if (active.isNull() || !window.element.call<bool>("contains", active))
+    if (!holdsKeyboard(window.element))
         return {};
+    const auto active = val::global("document")["activeElement"];
     const auto name = active.call<val>("getAttribute", std::string("data-control"));
     return name.isString() ? name.as<std::string>() : std::string();
 }
