@@ -264,8 +264,10 @@ class WebKit(_Selenium):
 
     def set_viewport(self, width, height):
         self.width, self.height = width, height
-        self.frame = (width, height) if width < self.NARROWEST else None
         self.driver.switch_to.default_content()
+        # A page in the frame stays there as the viewport turns, whatever its width becomes.
+        framed = self.frame is not None and self.in_host()
+        self.frame = (width, height) if width < self.NARROWEST or framed else None
         self.fit_window(max(width, self.NARROWEST), height)
         if self.frame:
             self.driver.execute_script("""const f = document.querySelector('iframe.pelindra-frame');

@@ -29,7 +29,7 @@ return [...document.querySelectorAll('button.ctl:not([inert] *)')].filter((e) =>
   }
   const [l, rt, t, b] = [v[0][0], v[0].at(-1), v[1][0], v[1].at(-1)]; let solid = l !== undefined && t !== undefined;
   for (let i = l; solid && i <= rt; i += 1) for (let j = t; solid && j <= b; j += 1) solid = on(e, i, j);
-  return [e.dataset.control, solid ? [rt - l + 0.1, b - t + 0.1, [x, t + 0.3], [l + 0.3, y]] : [0, 0]]; });"""
+  return [e.dataset.control, solid ? [rt - l + 0.1, b - t + 0.1, [x, Math.ceil(t + 0.05)], [Math.ceil(l + 0.05), y]] : [0, 0]]; });"""
 
 
 class PhoneAndOffline(page.SiteTest):
@@ -41,8 +41,7 @@ class PhoneAndOffline(page.SiteTest):
         return reaches
 
     def test_held_either_way_and_turned_mid_game_it_fits_and_every_link_and_box_takes_a_finger_at_its_edge(self):
-        view = page.GameView(b := self.browser())
-        b.phone(360, 640)
+        view = page.GameView(b := self.browser(360, 640))
         b.tap_at(*self.check(b, 360, 640)[layout.control(MENU, "开始游戏")][2])
         b.wait(lambda: b.windows() == [GAME], "the game window")
         b.tap_at(*self.check(b, 360, 640)[game.kStartLink][2])

@@ -34,43 +34,10 @@ Module.pelindra = (() => {
     return element.contains(document.elementFromPoint(e.clientX, e.clientY));
   }
 
-  // The page fits its stage to the screen (index.html), from before the program runs; the links and
-  // boxes the program draws then take taps as far as a finger needs at that scale.
-  let scale = 1;
+  // The page fits its stage to the screen, and gives its links and boxes the reach a finger needs
+  // (index.html), from before the program runs.
   function fit() {
-    scale = window.pelindraFit();
-    for (const element of document.querySelectorAll("#stage button.ctl")) reach(element);
-  }
-
-  // A link or box that the scale leaves smaller than a finger takes taps on a transparent border
-  // around it as well, which makes it TAP x TAP CSS px, as far as what clips it allows. Its margin takes
-  // the border back, so that what it draws stays where it was (pelindra.css keeps its background and
-  // its contents inside the border). The border is whole device pixels wide, which no engine rounds.
-  // The sizes are the controls' own, from the styles the runtime gives them, hidden or not.
-  const TAP = 24;
-  function reach(element) {
-    const parent = element.parentElement;
-    if (!parent) return;
-    const frame = parent.classList.contains("client") ? parent.parentElement : parent;
-    const [left, top, width, height] = ["left", "top", "width", "height"].map((k) => parseFloat(element.style[k]));
-    // Inside the frame's own border, where it clips.
-    const edges = getComputedStyle(frame);
-    const inner = (size, a, b) => parseFloat(frame.style[size]) - parseFloat(edges[a]) - parseFloat(edges[b]);
-    const roomX = inner("width", "borderLeftWidth", "borderRightWidth");
-    const roomY = inner("height", "borderTopWidth", "borderBottomWidth");
-    const dots = window.devicePixelRatio || 1;
-    const tap = TAP / scale;
-    // The border on each side of an axis, centred on the control where there is room.
-    const grow = (at, size, room) => {
-      if (!(size < tap)) return [0, 0];
-      const start = Math.max(0, Math.min(at - (tap - size) / 2, room - tap));
-      const before = Math.ceil(Math.max(0, at - start) * dots) / dots;
-      return [before, Math.ceil(Math.max(0, tap - size - before) * dots) / dots];
-    };
-    const [l, r] = grow(left, width, roomX);
-    const [t, b] = grow(top, height, roomY);
-    element.style.borderWidth = l || r || t || b ? `${t}px ${r}px ${b}px ${l}px` : "";
-    element.style.margin = l || t ? `${-t}px 0 0 ${-l}px` : "";
+    window.pelindraFit();
   }
 
   return {
@@ -97,7 +64,7 @@ Module.pelindra = (() => {
         if (looks) element.classList.toggle(name, on);
       };
       // Once the runtime has put it in place.
-      queueMicrotask(() => reach(element));
+      queueMicrotask(() => window.pelindraReach(element));
       const release = () => {
         pressed = false;
         mark("pressed", false);
