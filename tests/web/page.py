@@ -219,11 +219,16 @@ class Browser:
             self.primed.add(parts.hostname)
         self.engine.navigate(url)
 
-    def open(self, url):
+    def open(self, url, program=True):
+        """The page at url once its menu shows, and, unless program is false, once its program has taken
+        the menu over: the page can show its menu before the program has started."""
         self.navigate(url)
         self.wait(lambda: self.js("return !document.getElementById('stage').hasAttribute('data-loading')"),
                   "the stage to show")
         self.wait(lambda: self.shown(MENU), "the menu")
+        if program:
+            self.wait(lambda: self.js("return performance.getEntriesByName('pelindra:menu-shown').length > 0"),
+                      "the program")
 
     def js(self, script, *args):
         """The script as the body of a function, its arguments in arguments[]: JSON values, or Elements."""
@@ -412,7 +417,7 @@ class SiteTest(unittest.TestCase):
     def tearDownClass(cls):
         cls.server.close()
 
-    def browser(self, width=800, height=700, before="", **launch):
+    def browser(self, width=800, height=700, before="", program=True, **launch):
         """A browser as if new, the page open in it: the shared one, which leaves whatever it showed
         before, unless it must start otherwise (scale, flags); that one is closed when the test is over."""
         opened = self.__dict__.setdefault("opened", [])
@@ -424,5 +429,5 @@ class SiteTest(unittest.TestCase):
             b.reset(width, height, before)
         if b not in opened:
             opened.append(b)
-        b.open(self.server.url)
+        b.open(self.server.url, program)
         return b
