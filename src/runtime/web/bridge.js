@@ -166,6 +166,7 @@ Module.pelindra = (() => {
         if (pendingFocus) pendingFocus.focus();
         pendingFocus = null;
         performance.mark("pelindra:menu-shown");
+        if (window.pelindraKeep) window.pelindraKeep();
       };
       fallback = setTimeout(show, 2000);
       Promise.all(waits).then(show, show);
