@@ -166,7 +166,7 @@ Module.pelindra = (() => {
         if (pendingFocus) pendingFocus.focus();
         pendingFocus = null;
         performance.mark("pelindra:menu-shown");
-        if (window.pelindraKeep) window.pelindraKeep();
+        if (window.pelindraInstallable) window.pelindraInstallable();
       };
       fallback = setTimeout(show, 2000);
       Promise.all(waits).then(show, show);
