@@ -165,12 +165,21 @@ class RecordView:
         self.screen.wait(lambda: RECORD not in self.screen.windows(), "the record window to go")
 
 
-def every_kind_of_answer(view, test):
-    """A right box, a wrong claim and a right claim in the game in play, each checked with test's
-    assertions as it happens; returns the score."""
+def every_kind_of_answer(view, test, before=8):
+    """A right box, a wrong claim and a right claim, each checked with test's assertions as it happens;
+    returns the score of the game then in play, above zero, its clock short of before seconds.
+
+    Deals are random and a loaded machine is slow, so the three may not fit in one game: a game whose
+    clock gets to before seconds is left through "返回", which keeps no record, and a new one goes on."""
     screen, score, done = view.screen, int(view.score()), set()
-    while done != {"box", "wrong claim", "right claim"}:
-        test.assertLess(seconds_of(view.clock()), 12, f"out of time with only {done} done")
+    while True:
+        if seconds_of(view.clock()) >= before:
+            screen.click(GAME, game.kBackLink)
+            screen.wait(lambda: screen.windows() == [MENU], "the menu in place of the game window")
+            open_game(screen).start_game()
+            score = 0
+        elif done == {"box", "wrong claim", "right claim"} and score > 0:
+            return score
         target, board = view.deal()
         if target not in board:
             view.claim()
@@ -197,7 +206,6 @@ def every_kind_of_answer(view, test):
                 screen.wait(lambda: not view.shows(game.kHitMark), "the hit mark to go", 3.0)
                 test.assertGreater(time.monotonic() - clicked, 0.95, "the hit mark stays for 1 s")
             done.add("box")
-    return score
 
 
 def open_game(screen):
