@@ -89,6 +89,9 @@ class _Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self):
         url = urlsplit(self.path)
         query = {k: v[0] for k, v in parse_qs(url.query).items()}
+        if url.path in self.server.dropped:
+            self.close_connection = True
+            return None
         if url.path == PRIME_PATH:
             return self.page("<!DOCTYPE html><title>prime</title>",
                              [("Set-Cookie", f"{COOKIE}={query['token']}; Path=/; Max-Age=86400; SameSite=Lax")])
@@ -127,6 +130,7 @@ class Server:
         handler.extensions_map = dict(_Handler.extensions_map, **{".wasm": "application/wasm"})
         self.httpd = socketserver.ThreadingTCPServer(("127.0.0.1", 0), handler)
         self.httpd.daemon_threads = True
+        self.httpd.dropped = set()  # paths whose requests get no answer: the connection just closes
         self.url = f"http://127.0.0.1:{self.httpd.server_address[1]}/"
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 

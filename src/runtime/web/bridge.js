@@ -15,6 +15,22 @@ performance.mark("pelindra:script");
     told = true;
     window.pelindraFailed(new URL("pelindra.wasm", document.baseURI) + " did not load or start (" + what + ")");
   };
+  // The module is fetched here rather than by the runtime's loader, which has no handler for a fetch
+  // that fails outright (a page opened as a file, a dropped connection) and so never aborts; nor is
+  // that rejection an event a page opened as a file is told of. Streaming compiles it as it arrives,
+  // and needs the server to say it is WebAssembly; the bytes whole do not.
+  Module.instantiateWasm = (imports, receive) => {
+    const fetched = () => fetch("pelindra.wasm", { credentials: "same-origin" }).then((response) => {
+      if (!response.ok) throw new Error("the server answered " + response.status);
+      return response;
+    });
+    fetched()
+      .then((response) => WebAssembly.instantiateStreaming(response, imports))
+      .catch(() => fetched().then((response) => response.arrayBuffer())
+        .then((bytes) => WebAssembly.instantiate(bytes, imports)))
+      .then((result) => receive(result.instance, result.module), Module.onAbort);
+    return {};
+  };
 }
 Module.pelindra = (() => {
   const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, ESCAPE = 3;
