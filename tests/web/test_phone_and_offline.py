@@ -16,12 +16,13 @@ from page import GAME, MENU, game, layout, play  # noqa: E402
 FITS = """const [w, h] = arguments, r = document.getElementById('stage').getBoundingClientRect();
 return document.scrollingElement.scrollWidth === w && document.scrollingElement.scrollHeight === h
   && Math.max(Math.abs(r.left + r.right - w), Math.abs(r.top + r.bottom - h), Math.min(r.left, r.top)) < 0.5;"""
-# What a finger can press of each link and box, as the page finds what is under each point: the width and
-# height of the unbroken area through its middle (0 with a hole), and points just inside its top and left,
-# for a link's reach above it and a box's to its side.
+# What a finger can press of each link, box and title bar's close button, as the page finds what is under
+# each point: the width and height of the unbroken area through its middle (0 with a hole), and points
+# just inside its top and left, for a link's reach above it and a box's to its side.
 REACHES = """
 const on = (e, x, y) => e.contains(document.elementFromPoint(x, y));
-return [...document.querySelectorAll('button.ctl:not([inert] *)')].filter((e) => e.checkVisibility()).map((e) => {
+const pressed = document.querySelectorAll('button.ctl:not([inert] *), .titlebar .close:not([inert] *)');
+return [...pressed].filter((e) => e.checkVisibility()).map((e) => {
   const r = e.getBoundingClientRect(), x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2, v = [[], []];
   for (let t = -24; t <= 48 + Math.max(r.width, r.height); t += 0.1) {
     if (on(e, r.left + t, y)) v[0].push(r.left + t);
@@ -29,7 +30,7 @@ return [...document.querySelectorAll('button.ctl:not([inert] *)')].filter((e) =>
   }
   const [l, rt, t, b] = [v[0][0], v[0].at(-1), v[1][0], v[1].at(-1)]; let solid = l !== undefined && t !== undefined;
   for (let i = l; solid && i <= rt; i += 1) for (let j = t; solid && j <= b; j += 1) solid = on(e, i, j);
-  return [e.dataset.control, solid ? [rt - l + 0.1, b - t + 0.1, [x, Math.ceil(t + 0.05)], [Math.ceil(l + 0.05), y]] : [0, 0]]; });"""
+  return [e.dataset.control || e.closest('[data-window]').dataset.window + ' ✕', solid ? [rt - l + 0.1, b - t + 0.1, [x, Math.ceil(t + 0.05)], [Math.ceil(l + 0.05), y]] : [0, 0]]; });"""
 
 
 class PhoneAndOffline(page.SiteTest):
