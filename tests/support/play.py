@@ -278,13 +278,20 @@ def play_by_keys(screen, test):
     keys.key("Escape")
     keys.wait(lambda: keys.windows() == [MENU] and keys.keyboard(MENU) == about_us, "the keyboard back on 关于我们")
     view = open_game(keys)
-    keys.wait(lambda: keys.keyboard(GAME) == game.kStartLink, "the keyboard on 立刻开始！Go")
-    view.start_game()
-    check_reading(test, keys, view)
-    # The keyboard went on from the start link to box 1; the arrows go by the grid as it is drawn.
-    for key, box in (("Right", 2), ("Down", 5), ("Left", 4), ("Up", 1)):
-        keys.key(key)
-        keys.wait(lambda: keys.keyboard(GAME) == game.kBoxes[box - 1], f"{key} to box {box}")
+    while True:
+        keys.wait(lambda: keys.keyboard(GAME) == game.kStartLink, "the keyboard on 立刻开始！Go")
+        view.start_game()
+        check_reading(test, keys, view)
+        # The keyboard went on from the start link to box 1; the arrows go by the grid as it is drawn.
+        for key, box in (("Right", 2), ("Down", 5), ("Left", 4), ("Up", 1)):
+            keys.key(key)
+            keys.wait(lambda: keys.keyboard(GAME) == game.kBoxes[box - 1], f"{key} to box {box}")
+        if seconds_of(view.clock()) < 8:
+            break
+        # A loaded machine took most of the game for that: 返回 keeps no record, and a new game has time.
+        keys.click(GAME, game.kBackLink)
+        keys.wait(lambda: keys.windows() == [MENU], "the menu in place of the game window")
+        view = open_game(keys)
     view.play(1)
     lost_on = keys.last
     RecordView(keys).leave()
