@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Measures the browser edition in headless Chromium on this machine and prints one table.
+"""Measures the browser edition on this machine and prints one table: in headless Chromium, or with
+--paint-only in the engine PELINDRA_ENGINE names, as the browser tests do.
 
 Every figure is the median of its runs, with their minimum and maximum, unless it says otherwise:
 PAIRS cold loads of the page and of its static snapshot, RUNS idle stretches, CLICKS answers and GAMES
@@ -99,7 +100,7 @@ def first_paint(url):
     """Navigation start to the first contentful paint, and to the load event's end, in a new browser."""
     b = page.Browser()
     try:
-        b.driver.get(url)
+        b.engine.navigate(url)
         fcp = b.wait(lambda: b.js("""const e = performance.getEntriesByName('first-contentful-paint')[0];
                                      return e ? e.startTime : 0"""), "the first contentful paint")
         loaded = b.wait(lambda: b.js("return performance.getEntriesByType('navigation')[0].loadEventEnd"),
