@@ -165,18 +165,25 @@ class RecordView:
         self.screen.wait(lambda: RECORD not in self.screen.windows(), "the record window to go")
 
 
-def every_kind_of_answer(view, test, before=8):
-    """A right box, a wrong claim and a right claim, each checked with test's assertions as it happens;
-    returns the score of the game then in play, above zero, its clock short of before seconds.
+# A game whose clock has got this far has too little left for a test's next steps on a loaded machine.
+SECONDS_TO_PLAY = 8
 
-    Deals are random and a loaded machine is slow, so the three may not fit in one game: a game whose
-    clock gets to before seconds is left through "返回", which keeps no record, and a new one goes on."""
+
+def game_afresh(screen):
+    """Leaves the game in play through "返回", which keeps no record, for the game window again."""
+    screen.click(GAME, game.kBackLink)
+    screen.wait(lambda: screen.windows() == [MENU], "the menu in place of the game window")
+    return open_game(screen)
+
+
+def every_kind_of_answer(view, test):
+    """A right box, a wrong claim and a right claim, each checked with test's assertions as it happens;
+    returns the score of the game then in play, above zero, its clock short of SECONDS_TO_PLAY. Deals are
+    random and a loaded machine slow, so a game that runs short is left for a new one, which goes on."""
     screen, score, done = view.screen, int(view.score()), set()
     while True:
-        if seconds_of(view.clock()) >= before:
-            screen.click(GAME, game.kBackLink)
-            screen.wait(lambda: screen.windows() == [MENU], "the menu in place of the game window")
-            open_game(screen).start_game()
+        if seconds_of(view.clock()) >= SECONDS_TO_PLAY:
+            game_afresh(screen).start_game()
             score = 0
         elif done == {"box", "wrong claim", "right claim"} and score > 0:
             return score
@@ -286,12 +293,9 @@ def play_by_keys(screen, test):
         for key, box in (("Right", 2), ("Down", 5), ("Left", 4), ("Up", 1)):
             keys.key(key)
             keys.wait(lambda: keys.keyboard(GAME) == game.kBoxes[box - 1], f"{key} to box {box}")
-        if seconds_of(view.clock()) < 8:
+        if seconds_of(view.clock()) < SECONDS_TO_PLAY:
             break
-        # A loaded machine took most of the game for that: 返回 keeps no record, and a new game has time.
-        keys.click(GAME, game.kBackLink)
-        keys.wait(lambda: keys.windows() == [MENU], "the menu in place of the game window")
-        view = open_game(keys)
+        view = game_afresh(keys)
     view.play(1)
     lost_on = keys.last
     RecordView(keys).leave()

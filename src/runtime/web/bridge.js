@@ -50,12 +50,6 @@ Module.pelindra = (() => {
     return element.contains(document.elementFromPoint(e.clientX, e.clientY));
   }
 
-  // The page fits its stage to the screen, and gives its links and boxes the reach a finger needs
-  // (index.html), from before the program runs.
-  function fit() {
-    window.pelindraFit();
-  }
-
   return {
     attached: false,
 
@@ -66,8 +60,9 @@ Module.pelindra = (() => {
       document.addEventListener("keydown", (e) => {
         if (e.key === "Escape" && !e.repeat) report(ESCAPE, 0);
       });
-      window.addEventListener("resize", fit);
-      fit();
+      // The page fits its stage to the screen, again on every resize, and gives its links and boxes the
+      // reach a finger needs (index.html), from before the program runs.
+      window.pelindraFit();
     },
 
     // A control that answers the mouse, touch and the keyboard the way the desktop's do: a press and a
@@ -178,7 +173,7 @@ Module.pelindra = (() => {
         shown = true;
         clearTimeout(fallback);
         stage.removeAttribute("data-loading");
-        fit();
+        window.pelindraFit();
         if (pendingFocus) pendingFocus.focus();
         pendingFocus = null;
         performance.mark("pelindra:menu-shown");

@@ -68,11 +68,14 @@ std::string textClasses(const layout::Control& control, const TextBox& box)
     return classes;
 }
 
-// Whether the element is or holds the one with the keyboard; a page being drawn at build time has none.
-bool holdsKeyboard(const val& element)
+// The element with the keyboard when it is element or lies within it, else null; a page being drawn at
+// build time has none.
+val keyboardIn(const val& element)
 {
-    const auto active = val::global("document")["activeElement"];
-    return !active.isUndefined() && !active.isNull() && element.call<bool>("contains", active);
+    auto active = val::global("document")["activeElement"];
+    if (active.isUndefined() || active.isNull() || !element.call<bool>("contains", active))
+        return val::null();
+    return active;
 }
 
 } // namespace
@@ -281,7 +284,7 @@ void DomPage::draw(const WindowState& state, const ControlState* control, Proper
         if (drawn.element.isUndefined())
             break;
         // The keyboard leaves a control as it goes out of sight, as the model says.
-        if (!control->visible && holdsKeyboard(drawn.element))
+        if (!control->visible && !keyboardIn(drawn.element).isNull())
             focus(state, model_.nextForKeyboard(state, focusedControl(window)));
         setHidden(drawn.element, !control->visible);
         if (control->visible && control->layout->name == state.form().firstAction && state.visible)
@@ -340,9 +343,9 @@ void DomPage::focusFirstAction(const WindowState& state, Window& window)
 
 std::string DomPage::focusedControl(const Window& window) const
 {
-    if (!holdsKeyboard(window.element))
+    const auto active = keyboardIn(window.element);
+    if (active.isNull())
         return {};
-    const auto active = val::global("document")["activeElement"];
     const auto name = active.call<val>("getAttribute", std::string("data-control"));
     return name.isString() ? name.as<std::string>() : std::string();
 }
