@@ -61,21 +61,57 @@ void readInto(const WindowState& window, std::string_view container, std::vector
     }
 }
 
-// Where the control stands in its window's client area, through the containers it lies in.
-layout::Rect placeOf(const WindowState& window, const ControlState& control)
-{
-    auto at = control.layout->geometry;
-    for (const auto* c = window.control(control.layout->parent); c != nullptr;
-         c = window.control(c->layout->parent)) {
-        at.left += c->layout->geometry.left;
-        at.top += c->layout->geometry.top;
-    }
-    return at;
-}
-
 bool gridCell(const WindowState& window, const ControlState& control)
 {
     return control.layout->type == layout::ControlType::TransparentLabel && window.clickable(control);
+}
+
+bool contains(const layout::Rect& r, Point at)
+{
+    return at.x >= r.left && at.x < r.left + r.width && at.y >= r.top && at.y < r.top + r.height;
+}
+
+// The span [start, end) of at least size round [at, at + length), centred on it as far as the room
+// [0, room) allows.
+std::pair<int, int> band(int at, int length, int size, int room)
+{
+    if (length >= size)
+        return {at, at + length};
+    const int start = std::min(at, std::max(0, std::min(at - (size - length) / 2, room - size)));
+    return {start, std::max(start + size, at + length)};
+}
+
+bool passesThrough(const WindowState& window, const ControlState& control)
+{
+    const auto type = control.layout->type;
+    return (type == layout::ControlType::TransparentLabel || type == layout::ControlType::Label) &&
+           !window.clickable(control);
+}
+
+layout::Rect intersection(const layout::Rect& a, const layout::Rect& b)
+{
+    const int left = std::max(a.left, b.left);
+    const int top = std::max(a.top, b.top);
+    const int right = std::min(a.left + a.width, b.left + b.width);
+    const int bottom = std::min(a.top + a.height, b.top + b.height);
+    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
+
+const ControlState* hitWithin(const WindowModel& model, const WindowState& window, std::string_view container,
+                              const layout::Rect& clip, Point at, const Reach& reach)
+{
+    for (const auto& c : window.controls) {
+        if (c.layout->parent != container || !drawn(c) || !c.visible)
+            continue;
+        // What a container holds lies above it, and inside it.
+        const auto inside = intersection(placeOf(window, c), clip);
+        if (contains(inside, at))
+            if (const auto* child = hitWithin(model, window, c.layout->name, inside, at, reach))
+                return child;
+        if (!passesThrough(window, c) && contains(intersection(model.hitArea(window, c, reach), clip), at))
+            return &c;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -85,6 +121,25 @@ std::vector<const ControlState*> readingOrder(const WindowState& window)
     std::vector<const ControlState*> out;
     readInto(window, {}, out);
     return out;
+}
+
+layout::Rect placeOf(const WindowState& window, const ControlState& control)
+{
+    layout::Rect at = control.layout->geometry;
+    at.top = control.top;
+    for (const auto* c = window.control(control.layout->parent); c != nullptr;
+         c = window.control(c->layout->parent)) {
+        at.left += c->layout->geometry.left;
+        at.top += c->top;
+    }
+    return at;
+}
+
+std::string spokenName(const WindowState& window, const ControlState& control)
+{
+    if (control.caption.empty() && window.clickable(control))
+        return "空";
+    return control.caption;
 }
 
 const ControlState* WindowState::control(std::string_view name) const
@@ -253,7 +308,11 @@ void WindowModel::load(std::string_view name, bool modal, Handler afterClose, bo
 {
     if (exiting_)
         return;
-    auto* w = build(name, modal, modal ? acting() : std::pair<WindowId, std::string>{});
+    // A modal window belongs to the window whose handler loads it, else to the one the player is in.
+    auto owner = modal ? acting() : std::pair<WindowId, std::string>{};
+    if (const auto* in = front(); modal && owner.first == 0 && in != nullptr)
+        owner.first = in->id;
+    auto* w = build(name, modal, std::move(owner));
     if (w == nullptr)
         return;
     const auto id = w->id;
@@ -267,8 +326,12 @@ void WindowModel::load(std::string_view name, bool modal, Handler afterClose, bo
     if ((w = open(name)) == nullptr || w->id != id)
         return;
     w->visible = show || w->form().visible;
-    if (w->visible)
-        surface_.opened(*w);
+    if (!w->visible)
+        return;
+    noteFront(id);
+    surface_.opened(*w);
+    if (const auto* to = keyboardEntry(*w))
+        moveKeyboard(*w, to);
 }
 
 void WindowModel::close(std::string_view name)
@@ -300,11 +363,18 @@ void WindowModel::set(std::string_view window, std::string_view control, Propert
     if (control.empty()) {
         if (!layout::windowHasProperty(property))
             return refuse("a window has no " + std::string(propertyName(property)));
-        if (property == Property::Visible)
-            w->visible = integerOf(value) != 0;
-        else
+        if (property != Property::Visible) {
             w->caption = textOf(value);
-        return surface_.changed(*w, nullptr, property);
+            return surface_.changed(*w, nullptr, property);
+        }
+        const bool was = std::exchange(w->visible, integerOf(value) != 0);
+        surface_.changed(*w, nullptr, property);
+        if (w->visible && !was) {
+            noteFront(w->id);
+            if (const auto* to = keyboardEntry(*w, w->keyboard))
+                moveKeyboard(*w, to);
+        }
+        return;
     }
     auto* c = w->control(control);
     if (c == nullptr)
@@ -312,6 +382,8 @@ void WindowModel::set(std::string_view window, std::string_view control, Propert
     if (!layout::hasProperty(c->layout->type, property))
         return refuse(std::string(control) + " has no " + std::string(propertyName(property)));
     const auto number = integerOf(value);
+    const auto* first = w->control(w->form().firstAction);
+    const bool firstWasShown = first != nullptr && shown(*w, *first);
     bool same = false;
     switch (property) {
     case Property::Visible:
@@ -333,8 +405,14 @@ void WindowModel::set(std::string_view window, std::string_view control, Propert
         c->interval = std::max(0, number);
         break;
     }
-    if (!same)
-        surface_.changed(*w, c, property);
+    if (same)
+        return;
+    // The keyboard leaves a control before it goes out of sight, and comes to one once it is in sight.
+    if (property == Property::Visible && !c->visible)
+        keepKeyboard(*w, firstWasShown);
+    surface_.changed(*w, c, property);
+    if (property == Property::Visible && c->visible)
+        keepKeyboard(*w, firstWasShown);
 }
 
 PropertyValue WindowModel::get(std::string_view window, std::string_view control, Property property) const
@@ -450,16 +528,107 @@ const ControlState* WindowModel::neighbour(const WindowState& window, std::strin
     return best;
 }
 
+const WindowState* WindowModel::front() const
+{
+    if (const auto* top = activeModal())
+        return top;
+    if (const auto* last = window(front_); last != nullptr && last->visible)
+        return last;
+    for (const auto& [name, w] : windows_)
+        if (w->visible)
+            return w.get();
+    return nullptr;
+}
+
+layout::Rect WindowModel::hitArea(const WindowState& window, const ControlState& control,
+                                  const Reach& reach) const
+{
+    auto area = placeOf(window, control);
+    if (reach.size <= 0 || !window.clickable(control))
+        return area;
+    // The room is the container's, or the window's client area.
+    layout::Rect room = reach.client;
+    if (const auto* parent = window.control(control.layout->parent))
+        room = placeOf(window, *parent);
+    if (room.width <= 0 || room.height <= 0)
+        room = {area.left - reach.size, area.top - reach.size, area.width + 2 * reach.size,
+                area.height + 2 * reach.size};
+    const auto [left, right] = band(area.left - room.left, area.width, reach.size, room.width);
+    const auto [top, bottom] = band(area.top - room.top, area.height, reach.size, room.height);
+    return {room.left + left, room.top + top, right - left, bottom - top};
+}
+
+const ControlState* WindowModel::hit(const WindowState& window, Point at, const Reach& reach) const
+{
+    constexpr int kAll = 1 << 20;
+    return hitWithin(*this, window, {}, {-kAll, -kAll, 2 * kAll, 2 * kAll}, at, reach);
+}
+
+bool WindowModel::handCursor(const WindowState& window, const ControlState& control) const
+{
+    return window.clickable(control) || control.layout->handCursor;
+}
+
+std::vector<const ControlState*> WindowModel::stackingOrder(const WindowState& window) const
+{
+    std::vector<const ControlState*> order;
+    for (auto c = window.controls.rbegin(); c != window.controls.rend(); ++c)
+        if (drawn(*c))
+            order.push_back(&*c);
+    return order;
+}
+
+void WindowModel::moveKeyboard(WindowState& window, const ControlState* to, bool activate)
+{
+    window.keyboard = to == nullptr ? std::string() : std::string(to->layout->name);
+    surface_.focus(window, to, activate);
+}
+
 void WindowModel::returnKeyboard(WindowId owner, std::string_view opener)
 {
-    const auto* w = window(owner);
+    auto* w = const_cast<WindowState*>(window(owner));
     if (w == nullptr)
         return;
     const auto* c = w->control(opener);
     if (c == nullptr || !takesKeyboard(*w, *c))
         c = keyboardEntry(*w);
     if (c != nullptr)
-        surface_.focus(*w, *c);
+        moveKeyboard(*w, c, true);
+}
+
+void WindowModel::keepKeyboard(WindowState& window, bool firstActionWasShown)
+{
+    if (!window.visible)
+        return;
+    const auto* first = window.control(window.form().firstAction);
+    const auto* current = window.control(window.keyboard);
+    if (first != nullptr && !firstActionWasShown && shown(window, *first)) {
+        if (const auto* to = keyboardEntry(window, window.keyboard))
+            moveKeyboard(window, to);
+    } else if (current != nullptr && !shown(window, *current)) {
+        moveKeyboard(window, nextForKeyboard(window, window.keyboard));
+    }
+    // A control that went out of sight keeps no pointer looks.
+    const auto still = [&](bool ControlState::*flag) -> const ControlState* {
+        for (const auto& c : window.controls)
+            if (c.*flag && shown(window, c))
+                return &c;
+        return nullptr;
+    };
+    setPointerLooks(window, still(&ControlState::hovered), still(&ControlState::pressed));
+}
+
+void WindowModel::setPointerLooks(WindowState& window, const ControlState* over, const ControlState* pressed)
+{
+    for (auto& c : window.controls) {
+        const bool hovered = &c == over;
+        const bool down = &c == pressed;
+        if (c.hovered == hovered && c.pressed == down)
+            continue;
+        c.hovered = hovered;
+        c.pressed = down;
+        surface_.looked(window, c);
+    }
 }
 
 bool WindowModel::click(WindowId id, std::string_view control)
@@ -467,6 +636,7 @@ bool WindowModel::click(WindowId id, std::string_view control)
     const auto* w = window(id);
     if (exiting_ || w == nullptr || !w->visible || blocked(*w))
         return false;
+    noteFront(id);
     if (control.empty())
         return raise(id, control, Event::Clicked);
     const auto* c = w->control(control);
@@ -492,10 +662,75 @@ bool WindowModel::requestClose(WindowId id)
     return true;
 }
 
-bool WindowModel::escape()
+bool WindowModel::key(WindowId id, Key key)
 {
-    const auto* top = activeModal();
-    return top != nullptr && requestClose(top->id);
+    const auto* found = id == 0 ? front() : window(id);
+    if (exiting_ || found == nullptr || !found->visible || blocked(*found))
+        return false;
+    auto& w = *open(found->name());
+    noteFront(w.id);
+    const ControlState* to = nullptr;
+    switch (key) {
+    case Key::Next:
+    case Key::Previous:
+        to = nextForKeyboard(w, w.keyboard, key == Key::Previous);
+        break;
+    case Key::Left:
+    case Key::Right:
+    case Key::Up:
+    case Key::Down:
+        to = neighbour(w, w.keyboard,
+                       static_cast<Direction>(static_cast<int>(key) - static_cast<int>(Key::Left)));
+        break;
+    case Key::Activate: {
+        const auto* c = w.control(w.keyboard);
+        return c != nullptr && takesKeyboard(w, *c) && click(w.id, w.keyboard);
+    }
+    case Key::Escape:
+        // Only the active modal window is unblocked and modal at once.
+        return w.modal && requestClose(w.id);
+    }
+    if (to == nullptr)
+        return false;
+    moveKeyboard(w, to);
+    return true;
+}
+
+Cursor WindowModel::pointer(WindowId id, PointerAction action, Point at, const Reach& reach)
+{
+    const auto* found = window(id);
+    if (exiting_ || found == nullptr)
+        return Cursor::Arrow;
+    auto& w = *open(found->name());
+    if (!w.visible || blocked(w)) {
+        setPointerLooks(w, nullptr, nullptr);
+        // As a window system does for a modal dialog: the press brings it back in front.
+        if (const auto* top = activeModal(); action == PointerAction::Press && top != nullptr && top != &w)
+            moveKeyboard(*open(top->name()), top->control(top->keyboard), true);
+        return Cursor::Arrow;
+    }
+    const auto* under = action == PointerAction::Leave ? nullptr : hit(w, at, reach);
+    const auto* target = under != nullptr && w.clickable(*under) ? under : nullptr;
+    const auto cursor = under != nullptr && handCursor(w, *under) ? Cursor::Hand : Cursor::Arrow;
+    const ControlState* armed = nullptr;
+    for (const auto& c : w.controls)
+        if (c.pressed)
+            armed = &c;
+    if (action == PointerAction::Press) {
+        noteFront(id);
+        armed = target;
+    } else if (armed != target) {
+        // Once off the control it was pressed on, the press is no click any more.
+        armed = nullptr;
+    }
+    if (action != PointerAction::Release || armed == nullptr) {
+        setPointerLooks(w, target, armed);
+        return cursor;
+    }
+    const std::string clicked(armed->layout->name);
+    setPointerLooks(w, target, nullptr);
+    click(id, clicked);
+    return cursor;
 }
 
 bool WindowModel::raise(WindowId id, std::string_view control, Event event)

@@ -32,6 +32,9 @@ struct ControlState
     std::int32_t colour = 0;
     std::int32_t top = 0;
     std::int32_t interval = 0; // 0: the timer is stopped
+    // The pointer's looks, on controls that answer clicks: over it, and pressed on it and still over it.
+    bool hovered = false;
+    bool pressed = false;
 };
 
 struct WindowState
@@ -41,9 +44,10 @@ struct WindowState
     bool modal = false;
     bool visible = false;
     std::string caption;
-    WindowId owner = 0;                 // for a modal window: the window whose handler loaded it, if any
-    std::string opener;                 // and the control whose handler that was, if any
+    WindowId owner = 0;                 // for a modal window: the window it belongs to, if any
+    std::string opener;                 // and the control whose handler loaded it, if any
     std::vector<ControlState> controls; // in layout order
+    std::string keyboard;               // the control that has the keyboard in this window, if any
 
     const layout::Window& form() const { return *definition->layout; }
     std::string_view name() const { return form().name; }
@@ -68,12 +72,15 @@ public:
     virtual void changed(const WindowState& window, const ControlState* control, Property property) = 0;
     // Shown as the end of its load.
     virtual void opened(const WindowState& window) = 0;
-    // The keyboard goes to control: a modal window that had it has closed.
-    virtual void focus(const WindowState& /*window*/, const ControlState& /*control*/) {}
+    // The keyboard of window moved to control (nullptr: to none of them). With activate, the window
+    // also becomes the one the keys go to: the player is brought back to it.
+    virtual void focus(const WindowState& window, const ControlState* control, bool activate) = 0;
+    // The control's pointer looks (hovered, pressed) changed.
+    virtual void looked(const WindowState& window, const ControlState& control) = 0;
     // A handler is about to run.
     virtual void handling(const WindowState& /*window*/, std::string_view /*control*/, Event /*event*/) {}
-    // Work is waiting: call settle() once no handler runs.
-    virtual void wake() {}
+    // Work is waiting: the surface calls settle() soon, once no handler runs.
+    virtual void wake() = 0;
     // The program ends: the surface takes its windows down, and the model takes no input any more.
     virtual void ended(int /*code*/) {}
 };
@@ -87,10 +94,60 @@ enum class Direction : std::uint8_t
     Down
 };
 
+// The keys the windows answer, in the model's terms: each surface translates its platform's into these.
+enum class Key : std::uint8_t
+{
+    Next,     // Tab
+    Previous, // Shift+Tab
+    Left,
+    Right,
+    Up,
+    Down,
+    Activate, // Enter or Space, not repeated while held
+    Escape,
+};
+
+// What the pointer did, at a point of a window's client area.
+enum class PointerAction : std::uint8_t
+{
+    Move,
+    Press, // the main button
+    Release,
+    Leave, // out of the window's client area
+};
+
+enum class Cursor : std::uint8_t
+{
+    Arrow,
+    Hand,
+};
+
+struct Point
+{
+    int x = 0;
+    int y = 0;
+};
+
+// Where controls take the pointer. A clickable control smaller than size either way takes it on a band
+// size wide centred on it, as far as the room it lies in allows: a finger on a small screen. client is
+// the window's client area, which a top-level control's band stays inside.
+struct Reach
+{
+    int size = 0;
+    layout::Rect client{};
+};
+
 // Every control of the window that is drawn, in reading order: lines from the top down, left to right
 // along a line, each container followed at once by what it holds, read the same way. Screen readers
 // hear a window in this order and Tab walks its clickable controls in it.
 std::vector<const ControlState*> readingOrder(const WindowState& window);
+
+// Where the control stands in its window's client area now, through the containers it lies in.
+layout::Rect placeOf(const WindowState& window, const ControlState& control);
+
+// What a screen reader says for the control: what it shows, or for a clickable control that shows
+// nothing, that it is empty.
+std::string spokenName(const WindowState& window, const ControlState& control);
 
 class WindowModel
 {
@@ -127,31 +184,48 @@ public:
     // Visible, in a visible window, and every container it lies in visible too.
     bool shown(const WindowState& window, const ControlState& control) const;
 
-    // The keyboard. The model says where it goes; each surface moves it there. A control takes it when
-    // the player could click it now.
+    // The keyboard. Each window's goes to a control that takes it: one the player could click now. It
+    // goes to the window's first action as the window shows and whenever that action shows again, else
+    // stays where it is while that still takes it, else to the first in reading order that does; it
+    // moves on in reading order when the control that has it, or a container of it, is hidden; and it
+    // goes back to the control that opened a modal window when that closes.
     bool takesKeyboard(const WindowState& window, const ControlState& control) const;
-    // Where it goes as the window shows, or as the control that had it goes away: the window's first
-    // action, else the control that has it now (current) while that still takes it, else the first in
-    // reading order that does.
     const ControlState* keyboardEntry(const WindowState& window, std::string_view current = {}) const;
     // The next control that takes it after control in reading order, round the end: Tab, or Shift+Tab
     // when backwards.
     const ControlState* nextForKeyboard(const WindowState& window, std::string_view control,
                                         bool backwards = false) const;
     // From a clickable label of a grid, the nearest one that takes the keyboard in that direction on
-    // its row or column; nullptr at the edge.
+    // its row or column, where they stand now; nullptr at the edge.
     const ControlState* neighbour(const WindowState& window, std::string_view control,
                                   Direction direction) const;
+    // The window the keys go to when the surface cannot tell: the active modal window, else the shown
+    // window the player last used or saw open.
+    const WindowState* front() const;
+
+    // The pointer. Controls stack with the first listed on top, each container's controls above it and
+    // inside it; a label that answers nothing lets the pointer through to what lies beneath.
+    const ControlState* hit(const WindowState& window, Point at, const Reach& reach = {}) const;
+    // Where the control takes the pointer, in its window's client area.
+    layout::Rect hitArea(const WindowState& window, const ControlState& control,
+                         const Reach& reach = {}) const;
+    // The hand over whatever answers a click, and where the layout asks for it.
+    bool handCursor(const WindowState& window, const ControlState& control) const;
+    // Drawn from the bottom up: the surface stacks them in this order.
+    std::vector<const ControlState*> stackingOrder(const WindowState& window) const;
 
     // Input, from the player or the clock. Each is refused (false) when what it names is gone, or the
     // player cannot reach it; true when the window took it.
     bool click(WindowId window, std::string_view control);
     bool tick(WindowId window, std::string_view timer);
     bool requestClose(WindowId window); // the close button of its title bar
-    bool escape();                      // closes the active modal window
-    // Runs the handler bound to the event, unless the window is gone or the program ends; false when
-    // none is bound.
-    bool raise(WindowId window, std::string_view control, Event event);
+    // A key pressed in a window, or in front() for 0: Tab and the arrows move the keyboard, Enter and
+    // Space click the control that has it, and Escape closes the window if it is the active modal one.
+    bool key(WindowId window, Key key);
+    // A click is a press and a release on the same control, with the pointer never off it between.
+    // A press on a window that a modal window blocks brings that one back instead. Returns the cursor
+    // to show there.
+    Cursor pointer(WindowId window, PointerAction action, Point at, const Reach& reach = {});
 
     // Work that waits for the running handler, run by settle() once no handler runs.
     void post(Handler work, WindowId actingFor = 0);
@@ -168,7 +242,15 @@ private:
     void refuse(const std::string& what) const;
     // The innermost window whose handler runs and is still open, with the control it runs for.
     std::pair<WindowId, std::string> acting() const;
+    // Runs the handler bound to the event, unless the window is gone or the program ends; false when
+    // none is bound.
+    bool raise(WindowId window, std::string_view control, Event event);
     void returnKeyboard(WindowId owner, std::string_view opener);
+    void moveKeyboard(WindowState& window, const ControlState* to, bool activate = false);
+    // After a control's or window's visibility changed: where the keyboard goes now.
+    void keepKeyboard(WindowState& window, bool firstActionWasShown);
+    void setPointerLooks(WindowState& window, const ControlState* over, const ControlState* pressed);
+    void noteFront(WindowId window) { front_ = window; }
 
     WindowSurface& surface_;
     bool strict_;
@@ -183,7 +265,8 @@ private:
     std::deque<std::pair<Handler, WindowId>> posted_;
     std::function<void()> cleanup_;
     WindowId nextId_ = 1;
-    int depth_ = 0; // handlers running
+    WindowId front_ = 0; // the window last used or shown
+    int depth_ = 0;      // handlers running
     bool exiting_ = false;
 };
 

@@ -33,6 +33,9 @@ struct NoSurface : WindowSurface
     void destroyed(WindowId) override {}
     void changed(const WindowState&, const ControlState*, Property) override {}
     void opened(const WindowState&) override {}
+    void focus(const WindowState&, const ControlState*, bool) override {}
+    void looked(const WindowState&, const ControlState&) override {}
+    void wake() override {}
 };
 
 class Model : public ::testing::Test
@@ -140,7 +143,7 @@ TEST_F(Model, AClosedOrReplacedWindowsTimersAndControlsNeverReachAHandlerAgain)
         EXPECT_TRUE(model.tick(old, "first"));
         EXPECT_FALSE(model.tick(old, "second")) << "the second tick of the same round";
         EXPECT_FALSE(model.click(old, "label"));
-        EXPECT_FALSE(model.raise(old, "label", Event::Clicked));
+        EXPECT_FALSE(model.key(old, Key::Activate));
         EXPECT_EQ(std::count(ran.begin(), ran.end(), "second") + std::count(ran.begin(), ran.end(), "label"),
                   0);
         EXPECT_EQ(idOf("Main") != 0, replace);
@@ -157,12 +160,12 @@ TEST_F(Model, OnlyTheTopmostShownModalWindowBlocksTheOthers)
 
     model.set("Dialog", "", Property::Visible, 0);
     EXPECT_EQ(model.activeModal(), nullptr) << "a hidden modal window takes nothing";
-    EXPECT_FALSE(model.escape());
+    EXPECT_FALSE(model.key(0, Key::Escape));
     EXPECT_TRUE(model.click(idOf("Main"), "label"));
 
     model.set("Dialog", "", Property::Visible, 1);
     EXPECT_EQ(model.activeModal(), model.window("Dialog"));
-    EXPECT_TRUE(model.escape());
+    EXPECT_TRUE(model.key(0, Key::Escape));
     EXPECT_EQ(model.window("Dialog"), nullptr);
 }
 
@@ -211,7 +214,10 @@ constexpr layout::Window kKeys{.name = "Keys", .controls = kKeyControls, .firstA
 
 struct KeyboardSurface : NoSurface
 {
-    void focus(const WindowState&, const ControlState& control) override { focused = control.layout->name; }
+    void focus(const WindowState&, const ControlState* control, bool) override
+    {
+        focused = control == nullptr ? "none" : control->layout->name;
+    }
     std::string_view focused;
 };
 
@@ -260,8 +266,113 @@ TEST(Keyboard, WalksInReadingOrderMovesWithinTheGridAndComesBackToTheOpenerOfAMo
     EXPECT_EQ(surface.focused, "d2");
     model.set("Keys", "go", Property::Visible, 1);
     EXPECT_TRUE(model.tick(w.id, "tick"));
-    EXPECT_TRUE(model.escape());
+    EXPECT_TRUE(model.key(0, Key::Escape));
     EXPECT_EQ(surface.focused, "go");
+}
+
+TEST(Keyboard, TabWrapsTheArrowsFollowAMovedBoxAndTheKeyboardLeavesAHiddenControlAndReturnsToTheFirstAction)
+{
+    KeyboardSurface surface;
+    WindowModel model{surface};
+    std::vector<std::string> clicked;
+    WindowDefinition keys{&kKeys, {}};
+    for (const auto* d : {"d1", "d2", "d3", "d4", "go"})
+        keys.bindings.push_back({d, Event::Clicked, [&clicked, d] { clicked.emplace_back(d); }});
+    model.define(std::move(keys));
+    model.openStart("Keys");
+    EXPECT_EQ(surface.focused, "go") << "a window opens on its first action";
+    const auto id = model.window("Keys")->id;
+    model.set("Keys", "d3", Property::Top, 60);
+    struct Step
+    {
+        Key key;
+        std::string_view then; // where the keyboard is afterwards
+    };
+    for (const auto& [key, then] : std::initializer_list<Step>{{Key::Previous, "d4"},
+                                                               {Key::Next, "go"},
+                                                               {Key::Next, "d1"},
+                                                               {Key::Up, "d3"},
+                                                               {Key::Down, "d1"},
+                                                               {Key::Right, "d2"},
+                                                               {Key::Activate, "d2"},
+                                                               {Key::Escape, "d2"}}) {
+        model.key(id, key);
+        EXPECT_EQ(surface.focused, then) << static_cast<int>(key);
+    }
+    EXPECT_THAT(clicked, ElementsAre("d2"));
+    model.set("Keys", "go", Property::Visible, 0);
+    model.set("Keys", "d2", Property::Visible, 0);
+    EXPECT_EQ(surface.focused, "d3") << "on to the next in reading order";
+    model.set("Keys", "go", Property::Visible, 1);
+    EXPECT_EQ(surface.focused, "go");
+    EXPECT_EQ(spokenName(*model.window("Keys"), *model.window("Keys")->control("d1")), "空")
+        << "an empty box still has something to say";
+}
+
+// A link over another, a label that answers nothing over a box, a link that sticks out of its panel, a
+// link smaller than a finger, and a picture.
+constexpr std::array kPointerControls{
+    Control{.name = "top", .type = ControlType::LinkBox, .geometry = {0, 0, 40, 20}},
+    Control{.name = "note", .type = ControlType::TransparentLabel, .geometry = {50, 0, 40, 40}},
+    Control{.name = "cell", .type = ControlType::TransparentLabel, .geometry = {50, 0, 40, 40}},
+    Control{.name = "under", .type = ControlType::LinkBox, .geometry = {20, 10, 40, 20}},
+    Control{.name = "panel", .type = ControlType::GroupBox, .geometry = {0, 60, 50, 30}},
+    Control{.name = "inner", .type = ControlType::LinkText, .parent = "panel", .geometry = {40, 0, 30, 10}},
+    Control{.name = "tiny", .type = ControlType::LinkBox, .geometry = {100, 100, 10, 10}},
+};
+constexpr layout::Window kPointer{.name = "Pointer", .controls = kPointerControls};
+
+TEST(Pointer, TheFirstListedIsOnTopALabelThatAnswersNothingLetsThroughContainersClipAndAFingerReachesFurther)
+{
+    NoSurface surface;
+    WindowModel model{surface};
+    int clicks = 0;
+    model.define(
+        {&kPointer, {{"cell", Event::Clicked, [] {}}, {"top", Event::Clicked, [&clicks] { ++clicks; }}}});
+    model.openStart("Pointer");
+    const auto& w = *model.window("Pointer");
+    struct Case
+    {
+        Point at;
+        int reach;
+        std::string_view hit;
+    };
+    for (const auto& [at, reach, hit] : std::initializer_list<Case>{{{30, 15}, 0, "top"},
+                                                                    {{55, 15}, 0, "cell"},
+                                                                    {{45, 25}, 0, "under"},
+                                                                    {{45, 65}, 0, "inner"},
+                                                                    {{55, 65}, 0, "none"},
+                                                                    {{5, 80}, 0, "panel"},
+                                                                    {{104, 95}, 0, "none"},
+                                                                    {{104, 95}, 24, "tiny"},
+                                                                    {{118, 104}, 24, "none"}})
+        EXPECT_EQ(nameOf(model.hit(w, at, {reach, {0, 0, 200, 200}})), hit) << at.x << "," << at.y;
+    EXPECT_EQ(model.pointer(w.id, PointerAction::Move, {5, 80}), Cursor::Arrow);
+    EXPECT_EQ(model.pointer(w.id, PointerAction::Press, {30, 15}), Cursor::Hand);
+    EXPECT_TRUE(w.control("top")->pressed);
+    model.pointer(w.id, PointerAction::Release, {31, 16});
+    EXPECT_EQ(clicks, 1);
+    model.pointer(w.id, PointerAction::Press, {30, 15});
+    model.pointer(w.id, PointerAction::Move, {45, 25});
+    model.pointer(w.id, PointerAction::Move, {30, 15});
+    model.pointer(w.id, PointerAction::Release, {30, 15});
+    EXPECT_EQ(clicks, 1) << "a press that left its link is no click";
+    EXPECT_TRUE(w.control("top")->hovered && !w.control("under")->hovered);
+}
+
+TEST(Pointer, AModalWindowLoadedOutsideEveryHandlerBelongsToTheWindowInFrontAndAPressBeneathBringsItBack)
+{
+    KeyboardSurface surface;
+    WindowModel model{surface};
+    model.define({&kKeys, {}});
+    model.define({&kDialog, {}});
+    model.openStart("Keys");
+    model.load("Dialog", true, {});
+    const auto& dialog = *model.window("Dialog");
+    EXPECT_EQ(dialog.owner, model.window("Keys")->id);
+    surface.focused = "";
+    model.pointer(dialog.owner, PointerAction::Press, {10, 10});
+    EXPECT_EQ(surface.focused, "back");
 }
 
 } // namespace

@@ -118,6 +118,10 @@ private:
     void changed(const WindowState& window, const ControlState* control, Property property) override;
     void opened(const WindowState& window) override;
     void handling(const WindowState& window, std::string_view control, Event event) override;
+    // Nothing is drawn, and every move of a test settles what it set off before it returns.
+    void focus(const WindowState&, const ControlState*, bool) override {}
+    void looked(const WindowState&, const ControlState&) override {}
+    void wake() override {}
 
     // The open build of a window, nullptr when it is closed; a name no layout has throws.
     const WindowState* open(std::string_view window) const;
