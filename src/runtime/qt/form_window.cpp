@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -52,15 +53,15 @@ FormWindow::FormWindow(const WindowState& state, QtRuntime& runtime, QWidget* ow
     setAutoFillBackground(true);
     setFont(fonts::defaultFont());
 
-    if (dialog_)
-        setWindowModality(Qt::ApplicationModal);
+    // The window takes the pointer itself and asks the model what lies under it.
+    setMouseTracking(true);
     for (const auto& control : state.controls)
         build(state, control);
-    // Topmost first in the layout: raise from the bottom up, so the first listed ends on top.
-    for (const auto& control : std::views::reverse(form.controls))
-        if (auto* w = widget(control.name))
+    for (const auto* control : runtime.model().stackingOrder(state))
+        if (auto* w = widget(control->layout->name))
             w->raise();
-    arrangeFocus(state);
+    for (const auto* control : readingOrder(state))
+        reading_.push_back(widget(control->layout->name));
 }
 
 FormWindow::~FormWindow() = default;
@@ -82,6 +83,7 @@ QWidget* FormWindow::build(const WindowState& state, const ControlState& control
     if (const auto* p = state.control(layout.parent))
         if (auto* built = build(state, *p))
             parent = built;
+    // A screen reader's press, which the model answers as it answers a click.
     auto click = [this, name] { runtime_.model().click(id_, name); };
     QWidget* w = nullptr;
     const auto font = fonts::fontFor(layout);
@@ -111,18 +113,25 @@ QWidget* FormWindow::build(const WindowState& state, const ControlState& control
         break;
     }
     w->setObjectName(fromView(layout.name));
+    w->setAttribute(Qt::WA_TransparentForMouseEvents);
     w->setGeometry(layout.geometry.left, control.top, layout.geometry.width, layout.geometry.height);
-    // Links show the hand by their kind, labels where the layout asks for it.
-    if (layout.handCursor || layout.type == layout::ControlType::LinkBox ||
-        layout.type == layout::ControlType::LinkText)
-        w->setCursor(Qt::PointingHandCursor);
     w->setVisible(control.visible);
+    widgets_.emplace(name, w);
     if (auto* text = qobject_cast<TextControl*>(w)) {
-        text->setText(QString::fromStdString(control.caption));
+        showCaption(state, control);
         text->setColour(toQColor(control.colour));
     }
-    widgets_.emplace(name, w);
     return w;
+}
+
+void FormWindow::showCaption(const WindowState& state, const ControlState& control)
+{
+    auto* text = qobject_cast<TextControl*>(widget(control.layout->name));
+    text->setText(QString::fromStdString(control.caption));
+    // Where what a screen reader should say is not what the control shows, such as an empty box, it is
+    // said as the control's description: its name stays what it shows.
+    const auto spoken = spokenName(state, control);
+    text->setAccessibleDescription(spoken == control.caption ? QString() : QString::fromStdString(spoken));
 }
 
 QWidget* FormWindow::widget(std::string_view control) const
@@ -137,24 +146,6 @@ QTimer* FormWindow::timer(std::string_view control) const
     return it == timers_.end() ? nullptr : it->second;
 }
 
-bool FormWindow::dispatch(std::string_view control, Event event)
-{
-    return runtime_.model().raise(id_, control, event);
-}
-
-void FormWindow::arrangeFocus(const WindowState& state)
-{
-    for (const auto* control : readingOrder(state)) {
-        auto* w = widget(control->layout->name);
-        reading_.push_back(w);
-        if (state.clickable(*control))
-            focusOrder_.push_back(w);
-    }
-    firstAction_ = widget(definition_.layout->firstAction);
-    if (firstAction_ != nullptr)
-        firstAction_->installEventFilter(this);
-}
-
 std::vector<QWidget*> FormWindow::readingChildren(const QWidget* container) const
 {
     std::vector<QWidget*> children;
@@ -164,42 +155,20 @@ std::vector<QWidget*> FormWindow::readingChildren(const QWidget* container) cons
     return children;
 }
 
-std::string_view FormWindow::focusedControl() const
+void FormWindow::showKeyboard(const ControlState* control, bool activate)
 {
-    const auto* focused = focusWidget();
-    const auto it =
-        std::ranges::find_if(widgets_, [focused](const auto& entry) { return entry.second == focused; });
-    return it == widgets_.end() ? std::string_view{} : std::string_view(it->first);
-}
-
-void FormWindow::moveKeyboard(const ControlState* to)
-{
-    if (auto* w = to == nullptr ? nullptr : widget(to->layout->name))
+    if (activate && isVisible() && !isActiveWindow())
+        activateWindow();
+    if (auto* w = control == nullptr ? nullptr : widget(control->layout->name))
         w->setFocus(Qt::TabFocusReason);
-}
-
-void FormWindow::focusFirstAction()
-{
-    if (const auto* state = runtime_.model().window(id_))
-        moveKeyboard(runtime_.model().keyboardEntry(*state, focusedControl()));
+    else if (auto* focused = focusWidget())
+        focused->clearFocus();
 }
 
 bool FormWindow::focusNextPrevChild(bool next)
 {
-    const auto* state = runtime_.model().window(id_);
-    if (state == nullptr)
-        return false;
-    const auto* to = runtime_.model().nextForKeyboard(*state, focusedControl(), !next);
-    moveKeyboard(to);
-    return to != nullptr;
-}
-
-void FormWindow::giveKeyboard(std::string_view control)
-{
-    if (!isActiveWindow())
-        activateWindow();
-    if (auto* w = widget(control))
-        w->setFocus(Qt::OtherFocusReason);
+    runtime_.model().key(id_, next ? Key::Next : Key::Previous);
+    return true;
 }
 
 void FormWindow::draw(const WindowState& state, const ControlState* control, Property property)
@@ -225,7 +194,7 @@ void FormWindow::draw(const WindowState& state, const ControlState* control, Pro
     else if (property == Property::Top)
         w->move(w->x(), control->top);
     else if (text != nullptr && property == Property::Caption)
-        text->setText(QString::fromStdString(control->caption));
+        showCaption(state, *control);
     else if (text != nullptr && property == Property::TextColour)
         text->setColour(toQColor(control->colour));
 }
@@ -239,21 +208,48 @@ void FormWindow::closeEvent(QCloseEvent* event)
 
 void FormWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (dialog_ && event->key() == Qt::Key_Escape) {
-        runtime_.model().escape();
+    static const std::map<int, Key> keys{{Qt::Key_Left, Key::Left},       {Qt::Key_Right, Key::Right},
+                                         {Qt::Key_Up, Key::Up},           {Qt::Key_Down, Key::Down},
+                                         {Qt::Key_Return, Key::Activate}, {Qt::Key_Enter, Key::Activate},
+                                         {Qt::Key_Space, Key::Activate},  {Qt::Key_Escape, Key::Escape}};
+    const auto key = keys.find(event->key());
+    if (key == keys.end()) {
+        QWidget::keyPressEvent(event);
         return;
     }
-    // The arrows move within the grid; the key comes here from the control that had the keyboard.
-    static const std::map<int, Direction> arrows{{Qt::Key_Left, Direction::Left},
-                                                 {Qt::Key_Right, Direction::Right},
-                                                 {Qt::Key_Up, Direction::Up},
-                                                 {Qt::Key_Down, Direction::Down}};
-    const auto* state = runtime_.model().window(id_);
-    if (const auto arrow = arrows.find(event->key()); arrow != arrows.end() && state != nullptr) {
-        moveKeyboard(runtime_.model().neighbour(*state, focusedControl(), arrow->second));
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!(key->second == Key::Activate && event->isAutoRepeat()))
+        runtime_.model().key(id_, key->second);
+}
+
+void FormWindow::pointer(PointerAction action, QPointF at)
+{
+    const auto cursor = runtime_.model().pointer(id_, action, {qFloor(at.x()), qFloor(at.y())});
+    // The window may be gone by now.
+    if (runtime_.model().window(id_) != nullptr)
+        setCursor(cursor == Cursor::Hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void FormWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        pointer(PointerAction::Press, event->position());
+}
+
+void FormWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    pointer(PointerAction::Move, event->position());
+}
+
+void FormWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        pointer(PointerAction::Release, event->position());
+}
+
+void FormWindow::leaveEvent(QEvent* event)
+{
+    pointer(PointerAction::Leave, {});
+    QWidget::leaveEvent(event);
 }
 
 void FormWindow::changeEvent(QEvent* event)
@@ -281,7 +277,6 @@ bool FormWindow::event(QEvent* event)
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:
-        focusFirstAction();
         settle(false);
         break;
     case QEvent::Move:
@@ -294,13 +289,6 @@ bool FormWindow::event(QEvent* event)
         break;
     }
     return handled;
-}
-
-bool FormWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == firstAction_ && event->type() == QEvent::Show)
-        focusFirstAction();
-    return QWidget::eventFilter(watched, event);
 }
 
 void FormWindow::settle(bool moved)

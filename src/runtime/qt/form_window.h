@@ -31,6 +31,7 @@ public:
     ~FormWindow() override;
 
     WindowId id() const { return id_; }
+    QtRuntime& runtime() const { return runtime_; }
     std::string_view name() const { return definition_.layout->name; }
     const layout::Window& windowLayout() const { return *definition_.layout; }
 
@@ -39,31 +40,27 @@ public:
     QWidget* widget(std::string_view control) const;
     QTimer* timer(std::string_view control) const;
 
-    // Runs the handler bound to event on control, as the model allows; false when none is bound.
-    bool dispatch(std::string_view control, Event event);
-
-    // The controls that may take the keyboard, in the order Tab walks them (focusNextPrevChild).
-    const std::vector<QWidget*>& focusOrder() const { return focusOrder_; }
     // What the window, or a control in it, holds, in reading order.
     std::vector<QWidget*> readingChildren(const QWidget* container) const;
-    // The keyboard to that control, the window made active for it.
-    void giveKeyboard(std::string_view control);
+    // The keyboard of this window to that control, or to none; activate makes the window the active one.
+    void showKeyboard(const ControlState* control, bool activate);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab.
+    bool focusNextPrevChild(bool next) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    // Tab and Shift+Tab, and a control that had the keyboard going out of sight.
-    bool focusNextPrevChild(bool next) override;
 
 private:
     QWidget* build(const WindowState& state, const ControlState& control);
-    void arrangeFocus(const WindowState& state);
-    void focusFirstAction();
-    void moveKeyboard(const ControlState* to);
-    std::string_view focusedControl() const;
+    void pointer(PointerAction action, QPointF at);
+    void showCaption(const WindowState& state, const ControlState& control);
     // Keeps the window at its size; after a full screen or maximised spell that it handed back, once the
     // window system has given the frame back as it was.
     void settle(bool moved);
@@ -78,9 +75,7 @@ private:
     bool dialog_;
     std::map<std::string, QWidget*, std::less<>> widgets_;
     std::map<std::string, QTimer*, std::less<>> timers_;
-    std::vector<QWidget*> focusOrder_;
     std::vector<QWidget*> reading_;
-    QWidget* firstAction_ = nullptr;
     QPoint place_{layout::kWindowLeft, layout::kWindowTop};
     QMargins frame_;
     bool returning_ = false;

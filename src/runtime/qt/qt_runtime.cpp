@@ -65,16 +65,7 @@ void QtRuntime::built(const WindowState& window)
         prefetch(window.form());
     fonts::loadEmbedded();
     // The window system keeps a modal window above its owner, even one that its Created handler hides.
-    // Loaded from outside every handler, it belongs to the window the player is in, if that is one of
-    // ours and still open.
-    QWidget* owner = nullptr;
-    if (window.modal) {
-        const auto* active = qobject_cast<FormWindow*>(QApplication::activeWindow());
-        owner = form(window.owner);
-        if (owner == nullptr && active != nullptr)
-            owner = form(active->id());
-    }
-    forms_[window.id] = new FormWindow(window, *this, owner);
+    forms_[window.id] = new FormWindow(window, *this, window.modal ? form(window.owner) : nullptr);
 }
 
 void QtRuntime::destroyed(WindowId window)
@@ -102,10 +93,17 @@ void QtRuntime::opened(const WindowState& window)
         w->show();
 }
 
-void QtRuntime::focus(const WindowState& window, const ControlState& control)
+void QtRuntime::focus(const WindowState& window, const ControlState* control, bool activate)
 {
     if (auto* w = form(window.id))
-        w->giveKeyboard(control.layout->name);
+        w->showKeyboard(control, activate);
+}
+
+void QtRuntime::looked(const WindowState& window, const ControlState& control)
+{
+    auto* w = form(window.id);
+    if (auto* clickable = w == nullptr ? nullptr : qobject_cast<Clickable*>(w->widget(control.layout->name)))
+        clickable->setLooks(control.hovered, control.pressed);
 }
 
 void QtRuntime::wake()

@@ -55,7 +55,8 @@ private:
     void destroyed(WindowId window) override;
     void changed(const WindowState& window, const ControlState* control, Property property) override;
     void opened(const WindowState& window) override;
-    void focus(const WindowState& window, const ControlState& control) override;
+    void focus(const WindowState& window, const ControlState* control, bool activate) override;
+    void looked(const WindowState& window, const ControlState& control) override;
     void wake() override;
     void ended(int code) override;
     // Starts decoding the pictures of a window at the size they take on this screen.

@@ -187,61 +187,19 @@ void Clickable::paintEvent(QPaintEvent* event)
 
 void Clickable::activate()
 {
-    // Every way in comes through here, an assistive tool's press too, which can name a control that the
-    // player could not reach with the mouse or the keyboard: the window model says whether it may.
+    // An assistive tool can name a control that the player could not reach with the mouse or the
+    // keyboard: the window model says whether it may.
     if (onClick_)
         onClick_();
 }
 
-void Clickable::mousePressEvent(QMouseEvent* event)
+void Clickable::setLooks(bool hovered, bool pressed)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->ignore();
+    if (hovered_ == hovered && pressed_ == pressed)
         return;
-    }
-    pressed_ = true;
+    hovered_ = hovered;
+    pressed_ = pressed;
     update();
-}
-
-void Clickable::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton || !pressed_) {
-        event->ignore();
-        return;
-    }
-    pressed_ = false;
-    update();
-    if (rect().contains(event->position().toPoint()))
-        activate();
-}
-
-void Clickable::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        if (!event->isAutoRepeat())
-            activate();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
-}
-
-void Clickable::enterEvent(QEnterEvent* event)
-{
-    hovered_ = true;
-    update();
-    QWidget::enterEvent(event);
-}
-
-void Clickable::leaveEvent(QEvent* event)
-{
-    hovered_ = false;
-    pressed_ = false;
-    update();
-    QWidget::leaveEvent(event);
 }
 
 void Clickable::focusInEvent(QFocusEvent* event)

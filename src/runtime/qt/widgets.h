@@ -97,9 +97,9 @@ private:
     bool shown_ = true;
 };
 
-// A label or link that answers a click and takes the keyboard by Tab; as it stands, a label drawn like any
-// other, with a dotted frame while the keyboard is on it and shown. Accessibility tools see it as a push
-// button with a Press action.
+// A label or link that answers a click and takes the keyboard; as it stands, a label drawn like any
+// other, with a dotted frame while the keyboard is on it and shown. The window hands it the pointer's
+// looks from the window model. Accessibility tools see it as a push button with a Press action.
 class Clickable : public TextControl
 {
     Q_OBJECT
@@ -107,16 +107,12 @@ public:
     Clickable(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
               std::function<void()> onClick);
 
-    // What a click, a key or an assistive tool's press does.
+    // What an assistive tool's press does.
     void activate();
+    void setLooks(bool hovered, bool pressed);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool hovered() const { return hovered_; }

@@ -192,7 +192,7 @@ TEST_F(QtAdapter, AModalWindowBlocksTheWindowBeneathAndEscapeClosesIt)
     rt.LoadWindow("Main", false, {});
     bool waited = false;
     rt.LoadWindow("Dialog", true, [&] { waited = true; });
-    EXPECT_TRUE(QApplication::activeModalWidget() == rt.window("Dialog"));
+    EXPECT_EQ(rt.model().activeModal(), rt.model().window("Dialog"));
     QTest::keyClick(rt.window("Dialog"), Qt::Key_Escape);
     EXPECT_EQ(rt.window("Dialog"), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return waited; }, 10000));
@@ -203,7 +203,7 @@ TEST_F(QtAdapter, WhatWaitsForAModalWindowNeverRunsOnceTheProgramEnds)
     rt.LoadWindow("Main", false, {});
     bool waited = false;
     rt.LoadWindow("Dialog", true, [&] { waited = true; });
-    rt.window("Dialog")->dispatch("back", Event::Clicked);
+    rt.model().click(rt.window("Dialog")->id(), "back");
     rt.ExitProgram(0);
     QCoreApplication::processEvents();
     EXPECT_FALSE(waited);
@@ -234,7 +234,7 @@ TEST_F(QtAdapter, AModalWindowBelongsToTheWindowWhoseHandlerOpenedItEvenOnceItHi
     EXPECT_FALSE(opener->isVisible());
     EXPECT_TRUE(hider->isVisible());
     EXPECT_EQ(ownerOf(hider), opener) << "the window system is told, although the owner is hidden";
-    EXPECT_EQ(QApplication::activeModalWidget(), hider);
+    EXPECT_EQ(rt.model().activeModal(), rt.model().window("Hider"));
 
     QTest::mouseClick(hider->widget("back"), Qt::LeftButton);
     EXPECT_TRUE(opener->isVisible());
