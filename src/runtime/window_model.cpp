@@ -81,13 +81,6 @@ std::pair<int, int> band(int at, int length, int size, int room)
     return {start, std::max(start + size, at + length)};
 }
 
-bool passesThrough(const WindowState& window, const ControlState& control)
-{
-    const auto type = control.layout->type;
-    return (type == layout::ControlType::TransparentLabel || type == layout::ControlType::Label) &&
-           !window.clickable(control);
-}
-
 layout::Rect intersection(const layout::Rect& a, const layout::Rect& b)
 {
     const int left = std::max(a.left, b.left);
@@ -108,7 +101,8 @@ const ControlState* hitWithin(const WindowModel& model, const WindowState& windo
         if (contains(inside, at))
             if (const auto* child = hitWithin(model, window, c.layout->name, inside, at, reach))
                 return child;
-        if (!passesThrough(window, c) && contains(intersection(model.hitArea(window, c, reach), clip), at))
+        if (!letsPointerThrough(window, c) &&
+            contains(intersection(model.hitArea(window, c, reach), clip), at))
             return &c;
     }
     return nullptr;
@@ -133,6 +127,13 @@ layout::Rect placeOf(const WindowState& window, const ControlState& control)
         at.top += c->top;
     }
     return at;
+}
+
+bool letsPointerThrough(const WindowState& window, const ControlState& control)
+{
+    const auto type = control.layout->type;
+    return (type == layout::ControlType::TransparentLabel || type == layout::ControlType::Label) &&
+           !window.clickable(control);
 }
 
 std::string spokenName(const WindowState& window, const ControlState& control)
@@ -731,6 +732,14 @@ Cursor WindowModel::pointer(WindowId id, PointerAction action, Point at, const R
     setPointerLooks(w, target, nullptr);
     click(id, clicked);
     return cursor;
+}
+
+bool WindowModel::pressAt(WindowId id, Point down, Point up, const Reach& reach)
+{
+    const auto* w = window(id);
+    const auto* at = w == nullptr ? nullptr : hit(*w, down, reach);
+    return at != nullptr && at == hit(*w, up, reach) && w->clickable(*at) &&
+           click(id, std::string(at->layout->name));
 }
 
 bool WindowModel::raise(WindowId id, std::string_view control, Event event)

@@ -145,6 +145,9 @@ std::vector<const ControlState*> readingOrder(const WindowState& window);
 // Where the control stands in its window's client area now, through the containers it lies in.
 layout::Rect placeOf(const WindowState& window, const ControlState& control);
 
+// A label that answers nothing: the pointer goes through it to whatever lies beneath.
+bool letsPointerThrough(const WindowState& window, const ControlState& control);
+
 // What a screen reader says for the control: what it shows, or for a clickable control that shows
 // nothing, that it is empty.
 std::string spokenName(const WindowState& window, const ControlState& control);
@@ -226,6 +229,9 @@ public:
     // A press on a window that a modal window blocks brings that one back instead. Returns the cursor
     // to show there.
     Cursor pointer(WindowId window, PointerAction action, Point at, const Reach& reach = {});
+    // A press the program saw only as where it went down and where it came up, such as one made before
+    // it ran: a click when both lie on the same control that answers one.
+    bool pressAt(WindowId window, Point down, Point up, const Reach& reach = {});
 
     // Work that waits for the running handler, run by settle() once no handler runs.
     void post(Handler work, WindowId actingFor = 0);

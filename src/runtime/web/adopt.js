@@ -40,9 +40,10 @@ Module.pelindraElements = {
     };
     if (left.size) take(stage);
 
-    // A press is handed on as assistive technology would press the control, which the runtime answers
-    // as it answers the mouse.
-    const press = ({ window: name, control }) => {
+    // A press of the pointer goes to its window as it went then; one of a key or of assistive technology
+    // is handed on as assistive technology would press the control.
+    const press = ({ window: name, control, down, up }) => {
+      if (down && Module.pelindra.replay(name, down, up)) return;
       const w = stage.querySelector(`[data-window="${CSS.escape(name)}"]`);
       const target = w && w.querySelector(control ? `[data-control="${CSS.escape(control)}"]` : ".titlebar .close");
       if (target) target.dispatchEvent(new MouseEvent("click", { bubbles: true }));

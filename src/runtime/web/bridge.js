@@ -33,22 +33,30 @@ performance.mark("pelindra:script");
   };
 }
 Module.pelindra = (() => {
-  const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, ESCAPE = 3;
-  const MOVES = { ArrowLeft: 4, ArrowRight: 5, ArrowUp: 6, ArrowDown: 7 };
+  // The runtime's PageEvent, and the window model's Key and PointerAction.
+  const ACTIVATE = 0, CLOSE_REQUEST = 1, TICK = 2, KEY = 3, POINTER = 4, REFIT = 5;
+  const [NEXT, PREVIOUS, LEFT, RIGHT, UP, DOWN, PRESS_KEY, ESCAPE] = [0, 1, 2, 3, 4, 5, 6, 7];
+  const KEYS = { ArrowLeft: LEFT, ArrowRight: RIGHT, ArrowUp: UP, ArrowDown: DOWN, Enter: PRESS_KEY, " ": PRESS_KEY,
+    Escape: ESCAPE };
+  const [MOVE, PRESS, RELEASE, LEAVE] = [0, 1, 2, 3];
   let sink = 0;
   let ended = false;
   let pendingFocus = null;
   const timers = new Map();
+  const windows = new Map(); // a window's element, and its client area's, by the window's handle
 
-  function report(event, target) {
-    if (!ended && sink) Module.pelindraReceive(sink, event, target);
+  function report(event, target, argument = 0, [x, y] = [0, 0], [toX, toY] = [0, 0]) {
+    return !ended && sink ? Module.pelindraReceive(sink, event, target, argument, x, y, toX, toY) : 0;
   }
 
-  // Asked of the browser's own hit test, which takes in the border a small control takes taps on, and
-  // what lies on top of it, to the fraction of a pixel where the control's rectangle would not.
-  function inside(element, e) {
-    return element.contains(document.elementFromPoint(e.clientX, e.clientY));
+  function pointer(handle, action, e) {
+    const w = windows.get(handle);
+    if (!w) return;
+    const cursor = report(POINTER, handle, action, window.pelindraPoint(w.client, e));
+    w.client.style.cursor = cursor ? "pointer" : "";
   }
+
+  const refit = () => report(REFIT, 0, Math.ceil(window.pelindraReach()));
 
   return {
     attached: false,
@@ -57,61 +65,52 @@ Module.pelindra = (() => {
       performance.mark("pelindra:main");
       this.attached = true;
       sink = runtime;
+      // The keys the game answers, wherever the page has the keyboard: Tab goes round the windows' own
+      // controls and never out of the page, as on the desktop.
       document.addEventListener("keydown", (e) => {
-        if (e.key === "Escape" && !e.repeat) report(ESCAPE, 0);
+        if (e.altKey || e.ctrlKey || e.metaKey) return;
+        const key = e.key === "Tab" ? (e.shiftKey ? PREVIOUS : NEXT) : KEYS[e.key];
+        const active = document.activeElement;
+        const holder = active && active.closest && active.closest("#stage [data-window]");
+        if (key === undefined || (!holder && active && active !== document.body)) return;
+        e.preventDefault();
+        if (e.repeat && (key === PRESS_KEY || key === ESCAPE)) return;
+        const handle = [...windows].find(([, w]) => w.element === holder);
+        report(KEY, handle ? handle[0] : 0, key);
       });
-      // The page fits its stage to the screen, again on every resize, and gives its links and boxes the
-      // reach a finger needs (index.html), from before the program runs.
+      // A button pressed by Space clicks on the key's release.
+      document.addEventListener("keyup", (e) => {
+        if (e.key === " ") e.preventDefault();
+      });
+      // The page fits its stage to the screen, again on every resize (index.html), and the runtime
+      // gives its links and boxes the reach a finger needs at each fit.
+      window.pelindraRefit = refit;
       window.pelindraFit();
     },
 
-    // A control that answers the mouse, touch and the keyboard the way the desktop's do: a press and a
-    // release inside it, or Enter or Space, not repeated while held.
-    // Links show hover and press; digit labels look the same whatever the pointer does, and leave
-    // their class alone, so that a press costs no frame of its own ahead of the answer's.
-    clickable(element, handle, looks) {
-      let pressed = false;
-      const mark = (name, on) => {
-        if (looks) element.classList.toggle(name, on);
-      };
-      // Once the runtime has put it in place.
-      queueMicrotask(() => window.pelindraReach(element));
-      const release = () => {
-        pressed = false;
-        mark("pressed", false);
-      };
-      element.addEventListener("pointerenter", () => mark("hover", true));
-      element.addEventListener("pointerleave", () => {
-        mark("hover", false);
-        release();
-      });
-      element.addEventListener("pointercancel", release);
-      element.addEventListener("pointerdown", (e) => {
-        if (e.button !== 0) return;
-        pressed = true;
-        mark("pressed", true);
-      });
-      element.addEventListener("pointerup", (e) => {
-        if (e.button !== 0 || !pressed) return;
-        release();
-        if (inside(element, e)) report(ACTIVATE, handle);
-      });
-      // A click that no pointer made: assistive technology pressing the button.
+    // A window's client area hands the pointer to the window model, which says what lies under it, and
+    // the keyboard moves only as the model says, never with a press.
+    window(element, client, handle) {
+      windows.set(handle, { element, client });
+      client.addEventListener("mousedown", (e) => e.preventDefault());
+      client.addEventListener("pointermove", (e) => pointer(handle, MOVE, e));
+      client.addEventListener("pointerdown", (e) => e.button === 0 && pointer(handle, PRESS, e));
+      client.addEventListener("pointerup", (e) => e.button === 0 && pointer(handle, RELEASE, e));
+      client.addEventListener("pointerleave", (e) => pointer(handle, LEAVE, e));
+      client.addEventListener("pointercancel", (e) => pointer(handle, LEAVE, e));
+    },
+
+    // A press made before the program ran, at two points of a window's client area, by its name.
+    replay(name, down, up) {
+      const found = [...windows].find(([, w]) => w.element.dataset.window === name);
+      if (found) report(ACTIVATE, found[0], 0, down, up);
+      return !!found;
+    },
+
+    // A click that no pointer made: assistive technology pressing the button.
+    clickable(element, handle) {
       element.addEventListener("click", (e) => {
         if (e.detail === 0) report(ACTIVATE, handle);
-      });
-      element.addEventListener("keydown", (e) => {
-        if (e.key in MOVES) {
-          e.preventDefault();
-          report(MOVES[e.key], handle);
-          return;
-        }
-        if (e.key !== "Enter" && e.key !== " ") return;
-        e.preventDefault();
-        if (!e.repeat) report(ACTIVATE, handle);
-      });
-      element.addEventListener("keyup", (e) => {
-        if (e.key === " ") e.preventDefault();
       });
     },
 
@@ -185,6 +184,7 @@ Module.pelindra = (() => {
 
     exited(code) {
       ended = true;
+      windows.clear();
       for (const handle of [...timers.keys()]) this.stopTimer(handle);
       document.getElementById("stage").setAttribute("data-exit-code", String(code));
     },

@@ -37,7 +37,7 @@ std::string cssColour(layout::Colour colour)
     return buffer;
 }
 
-void setStyle(val& element, const char* property, const std::string& value)
+void setStyle(const val& element, const char* property, const std::string& value)
 {
     element["style"].set(property, value);
 }
@@ -88,6 +88,7 @@ struct DomPage::Control
     TextBox box{};
     int lines = 0;
     bool clickable = false;
+    bool timer = false;
 };
 
 struct DomPage::Window
@@ -96,7 +97,7 @@ struct DomPage::Window
     val client = val::undefined(); // what controls without a parent go into
     val caption = val::undefined();
     std::map<std::string, Control, std::less<>> controls;
-    std::int32_t closeHandle = 0;
+    std::int32_t handle = 0; // the window itself, and its close button
     std::int32_t layer = 0;
     bool modal = false;
     bool materialized = false;
@@ -162,13 +163,14 @@ void DomPage::build(const WindowState& state)
     auto close = make("button", "close");
     close.set("tabIndex", -1);
     close.call<void>("setAttribute", std::string("aria-label"), std::string("关闭"));
-    window->closeHandle = handle(state.id, {});
-    bridge_.call<void>("closer", close, window->closeHandle);
+    window->handle = handle(state.id, {});
+    bridge_.call<void>("closer", close, window->handle);
     bar.call<void>("appendChild", close);
     element.call<void>("appendChild", bar);
     window->client = make("div", "client");
     element.call<void>("appendChild", window->client);
     window->element = element;
+    bridge_.call<void>("window", element, window->client, window->handle);
 
     for (const auto& control : state.controls) {
         const auto& layout = *control.layout;
@@ -177,7 +179,8 @@ void DomPage::build(const WindowState& state)
         if (layout::hasProperty(layout.type, Property::Caption))
             drawn.box = textBox(layout);
         drawn.clickable = state.clickable(control);
-        if (layout.type == layout::ControlType::Timer || drawn.clickable)
+        drawn.timer = layout.type == layout::ControlType::Timer;
+        if (drawn.timer || drawn.clickable)
             drawn.handle = handle(state.id, std::string(layout.name));
         window->controls.emplace(std::string(layout.name), std::move(drawn));
     }
@@ -211,15 +214,19 @@ void DomPage::makeElement(const WindowState& state, Window& window, const Contro
             parent = built.element;
     }
 
-    auto element =
-        make(drawn.clickable ? "button" : "div", kControlClasses[static_cast<std::size_t>(layout.type)]);
+    // A label that answers nothing lets the pointer through, as the model's hit test does.
+    std::string classes = kControlClasses[static_cast<std::size_t>(layout.type)];
+    if (letsPointerThrough(state, control))
+        classes += " through";
+    auto element = make(drawn.clickable ? "button" : "div", classes);
     element.call<void>("setAttribute", std::string("data-control"), std::string(layout.name));
     const auto& g = layout.geometry;
-    // Topmost first in the layout; a control's children stay within it, as child widgets do.
-    const auto index = static_cast<std::size_t>(&control - state.controls.data());
+    // Stacked as the model stacks them; a control's children stay within it, as child widgets do.
+    const auto order = model_.stackingOrder(state);
+    const auto level = std::find(order.begin(), order.end(), &control) - order.begin() + 1;
     element["style"].set("cssText", "left:" + px(g.left) + ";top:" + px(control.top) +
                                         ";width:" + px(g.width) + ";height:" + px(g.height) +
-                                        ";z-index:" + std::to_string(state.controls.size() - index));
+                                        ";z-index:" + std::to_string(level));
     setHidden(element, !control.visible);
 
     if (layout.type == layout::ControlType::PictureBox) {
@@ -250,19 +257,75 @@ void DomPage::makeElement(const WindowState& state, Window& window, const Contro
 
     if (drawn.clickable) {
         element.set("tabIndex", 0);
-        bridge_.call<void>("clickable", element, drawn.handle,
-                           layout.type != layout::ControlType::TransparentLabel);
+        bridge_.call<void>("clickable", element, drawn.handle);
+        const auto spoken = spokenName(state, control);
+        if (spoken != control.caption)
+            element.call<void>("setAttribute", std::string("aria-label"), spoken);
     }
     if (layout.live) {
         element.call<void>("setAttribute", std::string("role"), std::string("status"));
         element.call<void>("setAttribute", std::string("aria-live"), std::string("polite"));
         element.call<void>("setAttribute", std::string("aria-atomic"), std::string("true"));
     }
-    if (layout.handCursor)
-        element.call<void>("setAttribute", std::string("data-hand"), std::string("1"));
 
     parent.call<void>("appendChild", element);
     drawn.element = element;
+    reachOut(state, drawn, control);
+}
+
+void DomPage::reachOut(const WindowState& state, const Control& drawn, const ControlState& control) const
+{
+    if (!drawn.clickable || drawn.element.isUndefined())
+        return;
+    // A border as wide as the control reaches beyond itself, drawn in nothing, takes the taps there; its
+    // margin takes the border back, so that the control is drawn where it stands.
+    const auto own = placeOf(state, control);
+    const auto area = model_.hitArea(state, control, reach(state.id));
+    const int left = own.left - area.left;
+    const int top = own.top - area.top;
+    const int right = area.left + area.width - own.left - own.width;
+    const int bottom = area.top + area.height - own.top - own.height;
+    const bool wider = left > 0 || top > 0 || right > 0 || bottom > 0;
+    setStyle(drawn.element, "borderWidth",
+             wider ? px(top) + " " + px(right) + " " + px(bottom) + " " + px(left) : std::string());
+    setStyle(drawn.element, "margin", wider ? px(-top) + " 0 0 " + px(-left) : std::string());
+}
+
+void DomPage::refit(int reach)
+{
+    reach_ = reach;
+    for (const auto& [id, window] : windows_) {
+        const auto* state = model_.window(id);
+        if (state == nullptr)
+            continue;
+        for (const auto& control : state->controls)
+            reachOut(*state, window->controls.at(std::string(control.layout->name)), control);
+    }
+}
+
+Reach DomPage::reach(WindowId window) const
+{
+    const auto* state = model_.window(window);
+    if (state == nullptr)
+        return {};
+    const auto& form = state->form();
+    return {reach_, {0, 0, form.width - 2 * kBorder, form.height - kTitleBar - kBorder}};
+}
+
+void DomPage::look(const WindowState& state, const ControlState& control)
+{
+    const auto it = windows_.find(state.id);
+    const auto type = control.layout->type;
+    // Digit labels look the same whatever the pointer does, so that a press costs no frame of its own
+    // ahead of the answer's.
+    if (it == windows_.end() ||
+        (type != layout::ControlType::LinkBox && type != layout::ControlType::LinkText))
+        return;
+    auto& element = it->second->controls.at(std::string(control.layout->name)).element;
+    if (element.isUndefined())
+        return;
+    element["classList"].call<void>("toggle", std::string("hover"), control.hovered);
+    element["classList"].call<void>("toggle", std::string("pressed"), control.pressed);
 }
 
 void DomPage::draw(const WindowState& state, const ControlState* control, Property property)
@@ -281,14 +344,8 @@ void DomPage::draw(const WindowState& state, const ControlState* control, Proper
     auto& drawn = window.controls.at(std::string(control->layout->name));
     switch (property) {
     case Property::Visible:
-        if (drawn.element.isUndefined())
-            break;
-        // The keyboard leaves a control as it goes out of sight, as the model says.
-        if (!control->visible && !keyboardIn(drawn.element).isNull())
-            focus(state, model_.nextForKeyboard(state, focusedControl(window)));
-        setHidden(drawn.element, !control->visible);
-        if (control->visible && control->layout->name == state.form().firstAction && state.visible)
-            focusFirstAction(state, window);
+        if (!drawn.element.isUndefined())
+            setHidden(drawn.element, !control->visible);
         break;
     case Property::Caption: {
         const auto shown = displayedText(control->caption);
@@ -299,6 +356,13 @@ void DomPage::draw(const WindowState& state, const ControlState* control, Proper
         drawn.text.set("textContent", shown.text);
         if (moved)
             setStyle(drawn.text, "top", px(lineTop(drawn.box, shown.lines)));
+        if (drawn.clickable) {
+            const auto spoken = spokenName(state, *control);
+            if (spoken != control->caption)
+                drawn.element.call<void>("setAttribute", std::string("aria-label"), spoken);
+            else
+                drawn.element.call<void>("removeAttribute", std::string("aria-label"));
+        }
         break;
     }
     case Property::TextColour:
@@ -308,6 +372,7 @@ void DomPage::draw(const WindowState& state, const ControlState* control, Proper
     case Property::Top:
         if (!drawn.element.isUndefined())
             setStyle(drawn.element, "top", px(control->top));
+        reachOut(state, drawn, *control);
         break;
     case Property::Interval:
         // A new positive interval starts the period afresh, as on the desktop.
@@ -331,30 +396,18 @@ void DomPage::show(const WindowState& state)
     }
     setHidden(window.element, !state.visible);
     restack();
-    if (state.visible)
-        focusFirstAction(state, window);
-}
-
-void DomPage::focusFirstAction(const WindowState& state, Window& window)
-{
-    // The keyboard starts where the desktop's does, so that Enter on a fresh window does what it says.
-    focus(state, model_.keyboardEntry(state, focusedControl(window)));
-}
-
-std::string DomPage::focusedControl(const Window& window) const
-{
-    const auto active = keyboardIn(window.element);
-    if (active.isNull())
-        return {};
-    const auto name = active.call<val>("getAttribute", std::string("data-control"));
-    return name.isString() ? name.as<std::string>() : std::string();
 }
 
 void DomPage::focus(const WindowState& state, const ControlState* control)
 {
     const auto it = windows_.find(state.id);
-    if (control == nullptr || it == windows_.end())
+    if (it == windows_.end())
         return;
+    if (control == nullptr) {
+        if (auto active = keyboardIn(it->second->element); !active.isNull())
+            active.call<void>("blur");
+        return;
+    }
     if (const auto& drawn = it->second->controls.at(std::string(control->layout->name));
         !drawn.element.isUndefined())
         bridge_.call<void>("focus", drawn.element);
@@ -383,11 +436,11 @@ void DomPage::remove(WindowId id)
     auto gone = std::move(it->second);
     windows_.erase(it);
     for (auto& [name, control] : gone->controls) {
-        if (control.handle != 0 && !control.clickable)
+        if (control.timer)
             bridge_.call<void>("stopTimer", control.handle);
         handles_.erase(control.handle);
     }
-    handles_.erase(gone->closeHandle);
+    handles_.erase(gone->handle);
     gone->element.call<void>("remove");
     restack();
 }

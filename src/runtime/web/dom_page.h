@@ -33,8 +33,14 @@ public:
     // Shows or hides the window as the model has it.
     void show(const WindowState& window);
 
-    // The keyboard to that control, if any.
+    // The keyboard to that control, or away from the window's controls for none.
     void focus(const WindowState& window, const ControlState* control);
+    // The pointer's looks of a control, as the model has them.
+    void look(const WindowState& window, const ControlState& control);
+    // A finger takes reach CSS px of the stage as it is scaled now: every clickable control takes the
+    // pointer as far as the model says it reaches.
+    void refit(int reach);
+    Reach reach(WindowId window) const;
 
     // The window and control (none for the window's close button) a handle stands for, or nullptr.
     const std::pair<WindowId, std::string>* target(std::int32_t handle) const;
@@ -45,9 +51,7 @@ private:
 
     void materialize(const WindowState& state, Window& window);
     void makeElement(const WindowState& state, Window& window, const ControlState& control);
-    void focusFirstAction(const WindowState& state, Window& window);
-    // The control of the window that has the keyboard, or "".
-    std::string focusedControl(const Window& window) const;
+    void reachOut(const WindowState& state, const Control& drawn, const ControlState& control) const;
     void restack();
     emscripten::val make(const char* tag, const std::string& className) const;
     std::int32_t handle(WindowId window, std::string control);
@@ -61,6 +65,7 @@ private:
     std::map<std::int32_t, std::pair<WindowId, std::string>> handles_;
     std::int32_t nextHandle_ = 1;
     std::int32_t nextLayer_ = 1;
+    int reach_ = 0;
 };
 
 } // namespace pelindra::web

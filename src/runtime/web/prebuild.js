@@ -152,6 +152,7 @@
   const refuse = (what) => () => unknown(what + " at start-up");
   Module.pelindra = {
     attach() {},
+    window() {},
     clickable() {},
     closer() {},
     focus() {},

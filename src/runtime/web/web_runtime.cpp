@@ -33,30 +33,30 @@ void WebRuntime::ended(int code)
     bridge_.call<void>("exited", code);
 }
 
-void WebRuntime::receive(PageEvent event, std::int32_t target)
+Cursor WebRuntime::receive(PageEvent event, std::int32_t target, std::int32_t argument, Point at, Point to)
 {
+    Cursor cursor = Cursor::Arrow;
     enter([&] {
-        if (event == PageEvent::Escape) {
-            model_.escape();
+        if (event == PageEvent::Refit)
+            return page_.refit(argument);
+        const auto* found = page_.target(target);
+        if (event == PageEvent::Key)
+            model_.key(found == nullptr ? 0 : found->first, static_cast<Key>(argument));
+        if (found == nullptr)
             return;
-        }
-        const auto* at = page_.target(target);
-        if (at == nullptr)
-            return;
-        const auto [window, control] = *at;
-        if (event >= PageEvent::MoveLeft && event <= PageEvent::MoveDown) {
-            const auto* state = model_.window(window);
-            const auto direction =
-                static_cast<Direction>(static_cast<int>(event) - static_cast<int>(PageEvent::MoveLeft));
-            if (state != nullptr)
-                page_.focus(*state, model_.neighbour(*state, control, direction));
-        } else if (event == PageEvent::CloseRequest)
+        const auto [window, control] = *found;
+        if (event == PageEvent::Pointer)
+            cursor = model_.pointer(window, static_cast<PointerAction>(argument), at, page_.reach(window));
+        else if (event == PageEvent::CloseRequest)
             model_.requestClose(window);
         else if (event == PageEvent::Tick)
             model_.tick(window, control);
-        else
+        else if (event == PageEvent::Activate && control.empty())
+            model_.pressAt(window, at, to, page_.reach(window));
+        else if (event == PageEvent::Activate)
             model_.click(window, control);
     });
+    return cursor;
 }
 
 void WebRuntime::enter(const std::function<void()>& work)
@@ -72,9 +72,12 @@ void WebRuntime::ReportProblem(std::string_view line)
 
 namespace {
 
-void receiveFromPage(std::uintptr_t runtime, std::int32_t event, std::int32_t target)
+std::int32_t receiveFromPage(std::uintptr_t runtime, std::int32_t event, std::int32_t target,
+                             std::int32_t argument, std::int32_t x, std::int32_t y, std::int32_t toX,
+                             std::int32_t toY)
 {
-    reinterpret_cast<WebRuntime*>(runtime)->receive(static_cast<PageEvent>(event), target);
+    return static_cast<std::int32_t>(reinterpret_cast<WebRuntime*>(runtime)->receive(
+        static_cast<PageEvent>(event), target, argument, {x, y}, {toX, toY}));
 }
 
 } // namespace

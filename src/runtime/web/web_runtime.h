@@ -17,18 +17,17 @@
 
 namespace pelindra::web {
 
-// What the page reports to the runtime.
+// What the page reports to the runtime, in the window model's terms.
 enum class PageEvent : std::int32_t
 {
-    Activate = 0,     // a click, a tap, Enter or Space on a control
+    // A press the program's pointer did not follow: of a control, by assistive technology or a key
+    // before start-up; or of a window, where a pointer went down (at) and came up (to) before start-up.
+    Activate = 0,
     CloseRequest = 1, // the close button of a window's title bar
     Tick = 2,         // a timer fell due
-    Escape = 3,       // Escape, which closes the topmost modal window as on the desktop
-    // An arrow key on a control, which moves the keyboard within the grid.
-    MoveLeft = 4,
-    MoveRight = 5,
-    MoveUp = 6,
-    MoveDown = 7,
+    Key = 3,          // a key (argument) in a window, or in none that the page can tell (0)
+    Pointer = 4,      // the pointer (argument) at a point of a window's client area
+    Refit = 5,        // the stage was scaled: a finger takes reach (argument) CSS px of it
 };
 
 class WebRuntime final : private WindowSurface, public StandardRuntime
@@ -43,8 +42,9 @@ public:
     SettingsStore& Store() override { return store_; }
     void ReportProblem(std::string_view line) override;
 
-    // Everything the page reports goes through here; target is the handle the page gave out.
-    void receive(PageEvent event, std::int32_t target);
+    // Everything the page reports goes through here; target is the handle the page gave out. Returns
+    // the cursor to show, for the pointer.
+    Cursor receive(PageEvent event, std::int32_t target, std::int32_t argument, Point at, Point to = {});
     // Runs start-up work as an entry of its own, so that what it posts runs once it has returned.
     void enter(const std::function<void()>& work);
 
@@ -56,10 +56,16 @@ private:
         page_.draw(window, control, property);
     }
     void opened(const WindowState& window) override { page_.show(window); }
-    void focus(const WindowState& window, const ControlState& control) override
+    void focus(const WindowState& window, const ControlState* control, bool) override
     {
-        page_.focus(window, &control);
+        page_.focus(window, control);
     }
+    void looked(const WindowState& window, const ControlState& control) override
+    {
+        page_.look(window, control);
+    }
+    // Events come in through receive(), which settles the model as it returns.
+    void wake() override {}
     void ended(int code) override;
 
     LocalStorage store_;
