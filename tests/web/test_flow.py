@@ -23,6 +23,8 @@ PLAY, HOW_TO, ABOUT_US, GOT_IT = (layout.control(MENU, t) for t in ("开始游�
 INSTRUCTIONS = layout.parent(MENU, GOT_IT)
 BANNER = layout.parent(MENU, layout.control(MENU, "Studio"))
 CREDITS, ABOUT_BACK = layout.control(ABOUT, "关于信息"), layout.control(ABOUT, "返回")
+# The accessibility rules most web teams test with; scripts/deps installs them with the test drivers.
+AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "node_modules", "axe-core", "axe.min.js")
 
 
 def mean_difference(a, b):
@@ -104,6 +106,23 @@ class Flow(page.SiteTest):
         self.assertTrue(all(tab == 0 for _, tab, _ in digits), "digits take Tab too, in the order of the page")
         self.assertIn([game.kNoDigitLink, 0, "没有这个数字"], names, "named by its text")
         self.assertEqual(focused(), game.kStartLink, "立刻开始！Go takes the keyboard as the window shows")
+
+    def test_no_window_breaks_a_serious_accessibility_rule_before_during_or_after_a_game(self):
+        b = self.browser()
+        with open(AXE, encoding="utf-8") as f:
+            b.js(f.read())
+
+        def broken():
+            b.js("""window.__axe = null; axe.run(document.getElementById('stage')).then((r) => (window.__axe =
+                      r.violations.filter((v) => ['critical', 'serious'].includes(v.impact))
+                      .map((v) => v.id + ': ' + v.nodes.map((n) => n.target.join(' ')).join(', '))));""")
+            return b.wait(lambda: b.js("return window.__axe && {found: window.__axe}"), "the rules' verdict")["found"]
+
+        self.assertEqual(broken(), [], "the menu")
+        b.click(MENU, PLAY)
+        self.assertEqual(broken(), [], "empty boxes before a game")
+        b.click(GAME, game.kStartLink)
+        self.assertEqual(broken(), [], "a game")
 
     def test_at_twice_the_pixel_density_pictures_come_from_their_full_size_sources(self):
         b = self.browser(scale=2, height=800)  # the whole stage unscaled, 560 CSS px tall

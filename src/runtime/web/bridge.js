@@ -69,7 +69,8 @@ Module.pelindra = (() => {
       // controls and never out of the page, as on the desktop.
       document.addEventListener("keydown", (e) => {
         if (e.altKey || e.ctrlKey || e.metaKey) return;
-        const key = e.key === "Tab" ? (e.shiftKey ? PREVIOUS : NEXT) : KEYS[e.key];
+        // WebKit names Shift+Tab's key "Unidentified".
+        const key = e.key === "Tab" || e.code === "Tab" ? (e.shiftKey ? PREVIOUS : NEXT) : KEYS[e.key];
         const active = document.activeElement;
         const holder = active && active.closest && active.closest("#stage [data-window]");
         if (key === undefined || (!holder && active && active !== document.body)) return;
