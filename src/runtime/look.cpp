@@ -128,8 +128,8 @@ LinkLook linkLook(layout::ControlType type, bool hovered, bool pressed)
 
 layout::Rect clientArea(const layout::Window& window)
 {
-    return {layout::kWindowLeft + kFrame.border, layout::kWindowTop + kFrame.titleBar,
-            window.width - 2 * kFrame.border, window.height - kFrame.titleBar - kFrame.border};
+    return {kClientOrigin.x, kClientOrigin.y, window.width - 2 * kFrame.border,
+            window.height - kFrame.titleBar - kFrame.border};
 }
 
 } // namespace pelindra::look

@@ -146,8 +146,15 @@ inline constexpr WindowFrame kFrame{27,
                                     layout::rgb(0xC4, 0x2B, 0x1C),
                                     layout::rgb(0xFF, 0xFF, 0xFF)};
 
-// Where the client area of a window placed at (layout::kWindowLeft, layout::kWindowTop) lies on the screen,
-// and how large it is.
+struct Point
+{
+    int x;
+    int y;
+};
+// Where the client area of a window placed at (layout::kWindowLeft, layout::kWindowTop) starts.
+inline constexpr Point kClientOrigin{layout::kWindowLeft + kFrame.border,
+                                     layout::kWindowTop + kFrame.titleBar};
+// That client area, and how large it is.
 layout::Rect clientArea(const layout::Window& window);
 
 } // namespace pelindra::look
