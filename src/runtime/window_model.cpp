@@ -2,15 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_model.h"
 
+#include "look.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 namespace pelindra {
 namespace {
-
-// A control the layout gives no colour draws in white, on every surface.
-constexpr layout::Colour kDefaultColour = layout::rgb(255, 255, 255);
 
 // Undoes a push once what runs on top of it has returned or thrown.
 struct Popped
@@ -264,7 +263,8 @@ WindowState* WindowModel::build(std::string_view name, bool modal, std::pair<Win
     state->caption = std::string(def->layout->caption);
     for (const auto& c : def->layout->controls)
         state->controls.push_back({&c, c.visible, std::string(c.text),
-                                   c.colour == layout::kNoColour ? kDefaultColour : c.colour, c.geometry.top,
+                                   c.colour == layout::kNoColour ? look::kDefaultText : c.colour,
+                                   c.geometry.top,
                                    c.type == layout::ControlType::Timer ? std::max(0, c.interval) : 0});
     auto* w = state.get();
     windows_[std::string(name)] = std::move(state);

@@ -9,16 +9,9 @@
 namespace pelindra::qt::fonts {
 namespace {
 
-constexpr int kDefaultPixels = 12;
-
-// The names a face goes by, Chinese and Latin.
-QStringList aliasesOf(const QString& face)
+QString fromView(std::string_view text)
 {
-    if (face == QStringLiteral("华文琥珀"))
-        return {face, QStringLiteral("STHupo")};
-    if (face == QStringLiteral("华文彩云"))
-        return {face, QStringLiteral("STCaiyun")};
-    return {face};
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -26,44 +19,37 @@ QStringList aliasesOf(const QString& face)
 void loadEmbedded()
 {
     [[maybe_unused]] static const bool loaded = [] {
-        QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/PelindraSansSC-Regular.otf"));
-        QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/PelindraSansSC-Heavy.otf"));
+        for (const auto& face : look::kFaces)
+            QFontDatabase::addApplicationFont(QStringLiteral(":/pelindra/fonts/") + fromView(face.file) +
+                                              QStringLiteral(".otf"));
         QApplication::setFont(defaultFont());
         return true;
     }();
 }
 
+QFont toQFont(const look::Font& font)
+{
+    QStringList families;
+    for (const auto family : font.families)
+        families << fromView(family);
+    QFont shown;
+    shown.setFamilies(families);
+    shown.setPixelSize(font.pixels);
+    shown.setStyleStrategy(QFont::PreferAntialias);
+    shown.setWeight(font.bold ? QFont::Bold : QFont::Normal);
+    shown.setItalic(font.italic);
+    shown.setUnderline(font.underline);
+    return shown;
+}
+
 QFont defaultFont()
 {
-    QFont font;
-    font.setFamilies({kFamily, QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(kDefaultPixels);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
+    return toQFont(look::defaultFont());
 }
 
 QFont fontFor(const layout::Control& control)
 {
-    QFont font = defaultFont();
-    if (control.type == layout::ControlType::LinkText) {
-        font.setPixelSize(12);
-        font.setUnderline(true);
-        return font;
-    }
-    if (!control.font)
-        return font;
-    const auto& spec = *control.font;
-    if (!spec.face.empty()) {
-        // The face where it is installed, else our heavy cut, which has nothing lighter to offer.
-        auto families = aliasesOf(QString::fromUtf8(spec.face.data(), qsizetype(spec.face.size())));
-        families << kHeavyFamily << kFamily;
-        font.setFamilies(families);
-    }
-    font.setPixelSize(spec.pixels);
-    font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    return font;
+    return toQFont(look::fontOf(control));
 }
 
 } // namespace pelindra::qt::fonts

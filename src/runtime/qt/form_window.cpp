@@ -48,7 +48,7 @@ FormWindow::FormWindow(const WindowState& state, QtRuntime& runtime, QWidget* ow
     if (!form.icon.empty())
         setWindowIcon(runtime.icon(form.icon));
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, theme::kWindow);
+    palette.setColor(QPalette::Window, toQColor(look::kWindowBackground));
     setPalette(palette);
     setAutoFillBackground(true);
     setFont(fonts::defaultFont());

@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextLayout>
-#include <cmath>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -17,23 +16,17 @@
 namespace pelindra::qt {
 namespace {
 
-// Share of the character height above the baseline: the ideographic em box of CJK faces.
-constexpr qreal kEmAscent = 0.88;
-
-QStringList paragraphsOf(const QString& text)
+QString fromView(std::string_view text)
 {
-    QString normal = text;
-    normal.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normal.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    auto parts = normal.split(QLatin1Char('\n'));
-    if (parts.size() > 1 && parts.back().isEmpty())
-        parts.removeLast();
-    return parts;
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-qreal pixelHeight(const QFont& font)
+void paintFocusRing(QPainter& painter, const QRect& edge, layout::ControlType type)
 {
-    return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    const auto ring = look::focusRing(type);
+    painter.setPen(QPen(toQColor(ring.colour), ring.width, ring.dotted ? Qt::DotLine : Qt::SolidLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(edge.adjusted(ring.inset, ring.inset, -1 - ring.inset, -1 - ring.inset));
 }
 
 } // namespace
@@ -48,18 +41,19 @@ layout::Colour fromQColor(const QColor& colour)
     return layout::rgb(colour.red(), colour.green(), colour.blue());
 }
 
-void paintLabelText(QPainter& painter, const QRect& area, const QString& text, const QFont& font,
-                    bool wordWrap, layout::Align align)
+void paintLabelText(QPainter& painter, const look::TextBox& box, const QString& text, const QFont& font)
 {
     if (text.isEmpty())
         return;
-    const qreal step = pixelHeight(font);
+    const auto& area = box.area;
     std::vector<std::unique_ptr<QTextLayout>> layouts;
     std::vector<QTextLine> lines;
     QTextOption option;
-    option.setWrapMode(wordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    for (const auto& paragraph : paragraphsOf(text)) {
-        auto& layout = layouts.emplace_back(std::make_unique<QTextLayout>(paragraph, font, painter.device()));
+    option.setWrapMode(box.wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    const auto utf8 = text.toStdString();
+    for (const auto paragraph : look::linesOf(utf8)) {
+        auto& layout =
+            layouts.emplace_back(std::make_unique<QTextLayout>(fromView(paragraph), font, painter.device()));
         layout->setTextOption(option);
         layout->setCacheEnabled(true);
         layout->beginLayout();
@@ -67,30 +61,28 @@ void paintLabelText(QPainter& painter, const QRect& area, const QString& text, c
             auto line = layout->createLine();
             if (!line.isValid())
                 break;
-            line.setLineWidth(wordWrap ? area.width() : 1e6);
+            line.setLineWidth(box.wrap ? area.width : 1e6);
             line.setPosition(QPointF(0, 0));
             lines.push_back(line);
         }
         layout->endLayout();
     }
-    const qreal blockHeight = step * static_cast<qreal>(lines.size());
-    const qreal top = lines.size() == 1 ? area.top() + (area.height() - blockHeight) / 2 : area.top();
     painter.save();
-    painter.setClipRect(area);
+    painter.setClipRect(QRect(area.left, area.top, area.width, area.height));
     painter.setFont(font);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        auto& line = lines[i];
-        const qreal baseline = top + step * static_cast<qreal>(i) + kEmAscent * step;
-        qreal x = area.left();
-        if (align == layout::Align::Centre)
-            x += (area.width() - line.naturalTextWidth()) / 2;
-        line.draw(&painter, QPointF(x, baseline - line.ascent()));
+    const int count = static_cast<int>(lines.size());
+    for (int i = 0; i < count; ++i) {
+        auto& line = lines[static_cast<std::size_t>(i)];
+        qreal x = area.left;
+        if (box.align == layout::Align::Centre)
+            x += (area.width - line.naturalTextWidth()) / 2;
+        line.draw(&painter, QPointF(x, look::baseline(box, count, i) - line.ascent()));
     }
     painter.restore();
 }
 
 TextControl::TextControl(const layout::Control& control, const QFont& font, QWidget* parent)
-    : QWidget(parent), control_(control)
+    : QWidget(parent), control_(control), box_(look::textBox(control))
 {
     setFont(font);
 }
@@ -116,7 +108,7 @@ void TextControl::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setPen(colour_);
-    paintLabelText(painter, rect(), text_, font(), control_.wordWrap, control_.align);
+    paintLabelText(painter, box_, text_, font());
 }
 
 TransparentLabel::TransparentLabel(const layout::Control& control, const QFont& font, QWidget* parent)
@@ -135,23 +127,23 @@ void DecoratedLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const qreal px = pixelHeight(font());
     QPainterPath path;
-    path.addText(QPointF(0, (height() - px) / 2 + kEmAscent * px), font(), text_);
+    path.addText(QPointF(0, look::baseline(box_, 1, 0)), font(), text_);
     // Fit the lettering into the label, whatever face stood in for the one asked for.
     const auto bounds = path.boundingRect();
-    if (bounds.width() > width() - 4 && bounds.width() > 0) {
-        const qreal k = (width() - 4) / bounds.width();
+    const int room = width() - 2 * look::kLetteringMargin;
+    if (bounds.width() > room && bounds.width() > 0) {
+        const qreal k = room / bounds.width();
         QTransform t;
-        t.translate(2, height() / 2.0);
+        t.translate(look::kLetteringMargin, height() / 2.0);
         t.scale(k, k);
         t.translate(-bounds.left(), -bounds.center().y());
         path = t.map(path);
     } else {
         path.translate((width() - bounds.width()) / 2 - bounds.left(), 0);
     }
-    painter.setPen(
-        QPen(QColor(Qt::white), std::max<qreal>(1.5, px / 24), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const auto outline = look::outlineOf(box_.font);
+    painter.setPen(QPen(toQColor(outline.colour), outline.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(colour_);
     painter.drawPath(path);
 }
@@ -181,8 +173,7 @@ void Clickable::paintEvent(QPaintEvent* event)
     if (!showsFocus())
         return;
     QPainter painter(this);
-    painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    paintFocusRing(painter, rect(), control_.type);
 }
 
 void Clickable::activate()
@@ -222,40 +213,30 @@ Link::Link(const layout::Control& control, const QFont& font, QWidget* parent, c
 void Link::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRect box = rect().adjusted(0, 0, -1, -1);
-    if (control_.type == layout::ControlType::LinkText) {
-        const bool lit = hovered() || pressed();
-        painter.setPen(lit ? linkstyle::kTextHover : linkstyle::kTextRest);
-        paintLabelText(painter, rect(), text_, font(), false, layout::Align::Left);
-        if (showsFocus()) {
-            painter.setPen(QPen(linkstyle::kTextRest, 1, Qt::DotLine));
-            painter.drawRect(box);
-        }
-        return;
-    }
-    if (pressed())
-        painter.fillRect(rect(), linkstyle::kBoxPressed);
-    if (hovered() && !pressed()) {
-        painter.setPen(linkstyle::kBoxFrame);
-        painter.drawRect(box);
-    }
-    if (showsFocus()) {
-        painter.setPen(QPen(linkstyle::kBoxText, 1, Qt::DotLine));
-        painter.drawRect(box.adjusted(1, 1, -1, -1));
+    const auto shown = look::linkLook(control_.type, hovered(), pressed());
+    if (shown.fill)
+        painter.fillRect(rect(), toQColor(*shown.fill));
+    if (shown.frame) {
+        painter.setPen(toQColor(*shown.frame));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
     QFont f = font();
-    f.setUnderline(hovered());
-    painter.setPen(linkstyle::kBoxText);
-    paintLabelText(painter, rect().adjusted(4, 0, -4, 0), text_, f, false, layout::Align::Left);
+    f.setUnderline(f.underline() || shown.underline);
+    painter.setPen(toQColor(shown.text));
+    paintLabelText(painter, box_, text_, f);
+    if (showsFocus())
+        paintFocusRing(painter, rect(), control_.type);
 }
 
 void GroupBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(theme::kGroupFrame, 1));
-    painter.setBrush(theme::kGroupFill);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    const auto& panel = look::kPanel;
+    const qreal half = panel.frameWidth / 2.0;
+    painter.setPen(QPen(toQColor(panel.frame), panel.frameWidth));
+    painter.setBrush(toQColor(panel.fill));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), panel.radius, panel.radius);
 }
 
 PictureBox::PictureBox(Source source, layout::Fit fit, QWidget* parent)

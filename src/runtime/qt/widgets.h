@@ -5,6 +5,7 @@
 // Our own widgets, one for each control type of the layouts.
 
 #include "runtime/layout.h"
+#include "runtime/look.h"
 
 #include <QColor>
 #include <QFont>
@@ -17,22 +18,6 @@
 class QTimer;
 
 namespace pelindra::qt {
-
-// The colours of the two link styles, and where each serves. Text always stays in a colour that reads
-// on the dark backgrounds; the deep blue only ever draws a frame.
-namespace linkstyle {
-inline const QColor kBoxText{0x00, 0x88, 0xFF};    // #0088FF, at rest and in every other look
-inline const QColor kBoxFrame{0x00, 0x00, 0xFF};   // #0000FF, the frame under the mouse
-inline const QColor kBoxPressed{0x24, 0x24, 0x24}; // #242424, the fill while pressed
-inline const QColor kTextRest{0xFF, 0xFF, 0xFF};   // #FFFFFF
-inline const QColor kTextHover{0x33, 0x99, 0xFF};  // #3399FF
-} // namespace linkstyle
-
-namespace theme {
-inline const QColor kWindow{0x0B, 0x0F, 0x1A};
-inline const QColor kGroupFill{0x0F, 0x15, 0x24};
-inline const QColor kGroupFrame{0x3A, 0x4B, 0x6E};
-} // namespace theme
 
 QColor toQColor(layout::Colour colour);
 layout::Colour fromQColor(const QColor& colour);
@@ -55,6 +40,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
     const layout::Control& control_;
+    const look::TextBox box_;
     QString text_;
     QColor colour_;
 };
@@ -168,9 +154,7 @@ private:
     layout::Fit fit_;
 };
 
-// Text laid out the way every label of the program is: lines one character height apart, a single line
-// centred on its label's height, several lines from the top.
-void paintLabelText(QPainter& painter, const QRect& area, const QString& text, const QFont& font,
-                    bool wordWrap, layout::Align align);
+// A caption laid out in its box as every surface lays it out (look::baseline).
+void paintLabelText(QPainter& painter, const look::TextBox& box, const QString& text, const QFont& font);
 
 } // namespace pelindra::qt

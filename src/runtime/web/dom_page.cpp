@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dom_page.h"
 
-#include <algorithm>
-#include <array>
+#include "page_style.h"
+
 #include <cstdio>
 
 namespace pelindra::web {
@@ -11,11 +11,6 @@ namespace pelindra::web {
 using emscripten::val;
 
 namespace {
-
-// The frame a window manager would draw (pelindra.css): the layouts give outer sizes, so the client area
-// is what is left inside the title bar and a one-pixel border.
-constexpr int kTitleBar = 27; // its own top border included
-constexpr int kBorder = 1;
 
 std::string px(double value)
 {
@@ -29,14 +24,6 @@ std::string px(int value)
     return std::to_string(value) + "px";
 }
 
-std::string cssColour(layout::Colour colour)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", layout::redOf(colour), layout::greenOf(colour),
-                  layout::blueOf(colour));
-    return buffer;
-}
-
 void setStyle(const val& element, const char* property, const std::string& value)
 {
     element["style"].set(property, value);
@@ -47,25 +34,30 @@ void setHidden(val& element, bool hidden)
     element.set("hidden", hidden);
 }
 
-// The classes of pelindra.css for each control type, in the order of layout::ControlType.
-constexpr std::array<const char*, 7> kControlClasses{
-    "ctl picture", "ctl group", "ctl label", "ctl label decorated", "ctl linkbox", "ctl linktext", "ctl"};
-
-// The classes of pelindra.css that set a caption's font and flow as the layout asks.
-std::string textClasses(const layout::Control& control, const TextBox& box)
+// The classes of pelindra.css that set a caption's font and flow as the look has it.
+std::string textClasses(const look::TextBox& box)
 {
     std::string classes = "text";
-    if (box.weight >= 700)
+    if (box.font.bold)
         classes += " bold";
-    if (box.italic)
+    if (box.font.italic)
         classes += " italic";
-    if (box.underline)
+    if (box.font.underline)
         classes += " underline";
-    if (control.wordWrap)
+    if (box.wrap)
         classes += " wrap";
-    if (control.align == layout::Align::Centre || control.type == layout::ControlType::Label)
+    if (box.align == layout::Align::Centre)
         classes += " centre";
     return classes;
+}
+
+// The caption as the page shows it, its lines one to a line of the text.
+std::string shownText(const std::vector<std::string_view>& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i == 0 ? "" : "\n") + std::string(lines[i]);
+    return text;
 }
 
 // The element with the keyboard when it is element or lies within it, else null; a page being drawn at
@@ -85,7 +77,7 @@ struct DomPage::Control
     val element = val::undefined();
     val text = val::undefined(); // the element the caption is drawn in
     std::int32_t handle = 0;
-    TextBox box{};
+    look::TextBox box{};
     int lines = 0;
     bool clickable = false;
     bool timer = false;
@@ -147,8 +139,8 @@ void DomPage::build(const WindowState& state)
     if (state.modal)
         element.call<void>("setAttribute", std::string("aria-modal"), std::string("true"));
     setHidden(element, true);
-    element["style"].set("cssText", "width:" + px(form.width - 2 * kBorder) +
-                                        ";height:" + px(form.height - kTitleBar - kBorder));
+    const auto client = look::clientArea(form);
+    element["style"].set("cssText", "width:" + px(client.width) + ";height:" + px(client.height));
 
     auto bar = make("div", "titlebar");
     if (!form.icon.empty()) {
@@ -175,9 +167,9 @@ void DomPage::build(const WindowState& state)
     for (const auto& control : state.controls) {
         const auto& layout = *control.layout;
         Control drawn;
-        drawn.lines = displayedText(control.caption).lines;
+        drawn.lines = static_cast<int>(look::linesOf(control.caption).size());
         if (layout::hasProperty(layout.type, Property::Caption))
-            drawn.box = textBox(layout);
+            drawn.box = look::textBox(layout);
         drawn.clickable = state.clickable(control);
         drawn.timer = layout.type == layout::ControlType::Timer;
         if (drawn.timer || drawn.clickable)
@@ -215,7 +207,7 @@ void DomPage::makeElement(const WindowState& state, Window& window, const Contro
     }
 
     // A label that answers nothing lets the pointer through, as the model's hit test does.
-    std::string classes = kControlClasses[static_cast<std::size_t>(layout.type)];
+    std::string classes = controlClasses(layout.type);
     if (letsPointerThrough(state, control))
         classes += " through";
     auto element = make(drawn.clickable ? "button" : "div", classes);
@@ -239,18 +231,19 @@ void DomPage::makeElement(const WindowState& state, Window& window, const Contro
 
     if (layout::hasProperty(layout.type, Property::Caption)) {
         const auto& box = drawn.box;
-        auto text = make("span", textClasses(layout, box));
-        std::string css = "left:" + px(box.left) + ";width:" + px(box.width) +
-                          ";font-size:" + px(box.pixels) + ";line-height:" + px(box.pixels) +
-                          ";top:" + px(lineTop(box, drawn.lines));
-        if (!box.families.empty())
-            css += ";font-family:" + box.families;
+        auto text = make("span", textClasses(box));
+        std::string css = "left:" + px(box.area.left) + ";width:" + px(box.area.width) +
+                          ";font-size:" + px(box.font.pixels) + ";line-height:" + px(box.font.pixels) +
+                          ";top:" + px(look::firstLineTop(box, drawn.lines));
+        // The stage has the default font already.
+        if (box.font.families != look::defaultFont().families)
+            css += ";font-family:" + cssFamilies(box.font.families);
         if (layout::hasProperty(layout.type, Property::TextColour))
             css += ";color:" + cssColour(control.colour);
         if (layout.type == layout::ControlType::Label)
-            css += ";-webkit-text-stroke-width:" + px(std::max(1.5, box.pixels / 24.0));
+            css += ";-webkit-text-stroke-width:" + px(look::outlineOf(box.font).width);
         text["style"].set("cssText", css);
-        text.set("textContent", displayedText(control.caption).text);
+        text.set("textContent", shownText(look::linesOf(control.caption)));
         element.call<void>("appendChild", text);
         drawn.text = text;
     }
@@ -308,8 +301,8 @@ Reach DomPage::reach(WindowId window) const
     const auto* state = model_.window(window);
     if (state == nullptr)
         return {};
-    const auto& form = state->form();
-    return {reach_, {0, 0, form.width - 2 * kBorder, form.height - kTitleBar - kBorder}};
+    const auto client = look::clientArea(state->form());
+    return {reach_, {0, 0, client.width, client.height}};
 }
 
 void DomPage::look(const WindowState& state, const ControlState& control)
@@ -348,14 +341,15 @@ void DomPage::draw(const WindowState& state, const ControlState* control, Proper
             setHidden(drawn.element, !control->visible);
         break;
     case Property::Caption: {
-        const auto shown = displayedText(control->caption);
-        const bool moved = shown.lines != drawn.lines;
-        drawn.lines = shown.lines;
+        const auto lines = look::linesOf(control->caption);
+        const int count = static_cast<int>(lines.size());
+        const bool moved = count != drawn.lines;
+        drawn.lines = count;
         if (drawn.text.isUndefined())
             break;
-        drawn.text.set("textContent", shown.text);
+        drawn.text.set("textContent", shownText(lines));
         if (moved)
-            setStyle(drawn.text, "top", px(lineTop(drawn.box, shown.lines)));
+            setStyle(drawn.text, "top", px(look::firstLineTop(drawn.box, count)));
         if (drawn.clickable) {
             const auto spoken = spokenName(state, *control);
             if (spoken != control->caption)

@@ -5,8 +5,8 @@
 // The windows as elements on a stage and their controls as elements inside them, drawn from the window
 // model. What the page reports comes back under a handle, which names a build of a window and a control.
 
+#include "runtime/look.h"
 #include "runtime/window_model.h"
-#include "text_layout.h"
 
 #include <cstdint>
 #include <emscripten/val.h>

@@ -3,7 +3,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Puts the page, the web fonts and the pictures beside pelindra.js and pelindra.wasm.
 
-The style goes into the page itself, one request less before the menu can be drawn. The fonts are the
+The style goes into the page itself, one request less before the menu can be drawn: the page's own rules
+(pelindra.css), then those that carry the look, which pelindra_prebuild writes from it. The fonts are the
 browser's WOFF2 cuts that assets/make-assets.py makes, with the line metrics every engine reads; the
 pictures go as they are, full size, so that a screen at twice the pixel density draws them from their
 sources. The program icon, where the desktop's pelindra.ico is 99 KB of bitmaps, goes as the theme
@@ -29,6 +30,8 @@ WEB_ICON_SIZES = (192, 512)
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 # What the linker puts in the site.
 PROGRAM = ("pelindra.js", "pelindra.wasm")
+# Where in pelindra.css the rules that carry the look go.
+LOOK_MARK = "/* @LOOK@ */"
 # The page's background, which is also what a phone shows around the app as it starts.
 NIGHT = "#05070d"
 MANIFEST = {
@@ -81,12 +84,18 @@ def main():
     parser.add_argument("--pages", required=True, help="the folder with index.html and pelindra.css")
     parser.add_argument("--site", required=True)
     parser.add_argument("--menu", help="the start-up windows that pelindra_prebuild drew, for the page")
+    parser.add_argument("--look-style", required=True, help="the rules that pelindra_prebuild wrote from the look")
     args = parser.parse_args()
 
     fonts = os.path.join(args.site, "fonts")
     os.makedirs(fonts, exist_ok=True)
     with open(os.path.join(args.pages, "pelindra.css"), encoding="utf-8") as f:
         style = f.read()
+    with open(args.look_style, encoding="utf-8") as f:
+        look = f.read()
+    if style.count(LOOK_MARK) != 1:
+        raise SystemExit(f"pelindra.css has no {LOOK_MARK} to put the look's rules in place of")
+    style = style.replace(LOOK_MARK, look.rstrip("\n"))
     with open(os.path.join(args.pages, "index.html"), encoding="utf-8") as f:
         html = f.read()
     if args.menu:

@@ -6,7 +6,8 @@
 // (make_site.py), so that the menu is drawn from this code and no copy of it. Anything the stand-in does
 // not know how the browser would show stops the build, rather than letting the two differ.
 //
-// node pelindra_prebuild.js OUT.json OUT.js writes {stamp, order, markup} and the stamp for adopt.js.
+// node pelindra_prebuild.js OUT.json OUT.js OUT.css writes {stamp, order, markup}, the stamp for adopt.js
+// and the style rules that carry the look, for the site's stylesheet.
 
 (() => {
   const made = []; // the runtime's elements, in the order it made them
@@ -172,6 +173,7 @@
       const fs = require("fs");
       fs.writeFileSync(process.argv[2], JSON.stringify({ stamp, order, markup }) + "\n");
       fs.writeFileSync(process.argv[3], "Module.pelindraMenuStamp = " + JSON.stringify(stamp) + ";\n");
+      fs.writeFileSync(process.argv[4], Module.pelindraLookStyle());
     },
   ];
 })();

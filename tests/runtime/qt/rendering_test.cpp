@@ -5,7 +5,7 @@
 
 #include "drawn_at.h"
 #include "rules/game_state.h"
-#include "runtime/qt/fonts.h"
+#include "runtime/look.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "runtime/qt/widgets.h"
@@ -135,7 +135,7 @@ TEST_F(Windows, EveryTextHasItsGlyphsInTheEmbeddedFaceAndInTheFontItIsDrawnIn)
 TEST_F(Windows, AskForTheSimplifiedChineseFaceByName)
 {
     auto* label = rt.window("MenuWindow")->widget("透明标签2");
-    EXPECT_EQ(QFontInfo(label->font()).family(), fonts::kFamily);
+    EXPECT_EQ(QFontInfo(label->font()).family().toStdString(), look::kFamily);
     EXPECT_EQ(label->font().pixelSize(), 13);
 }
 
@@ -171,10 +171,9 @@ TEST_F(Windows, EveryTextReadsAtLeastFourAndAHalfToOneAgainstWhatLiesBeneathIt)
                 for (int x = area.left(); x <= area.right(); ++x)
                     brightest = std::max(brightest, luminance(beneath.pixelColor(x, y)));
             std::vector<QColor> inks{t->colour()};
-            if (qobject_cast<Link*>(t) && t->layoutControl().type == layout::ControlType::LinkBox)
-                inks = {linkstyle::kBoxText};
-            if (qobject_cast<Link*>(t) && t->layoutControl().type == layout::ControlType::LinkText)
-                inks = {linkstyle::kTextRest, linkstyle::kTextHover};
+            if (const auto type = t->layoutControl().type; qobject_cast<Link*>(t))
+                inks = {toQColor(look::linkLook(type, false, false).text),
+                        toQColor(look::linkLook(type, true, false).text)};
             if (form->name == "GameWindow" && t->objectName() == QStringLiteral("透明标签2"))
                 inks.push_back(QColor(255, 0, 0)); // the clock's last seconds
             for (const auto& ink : inks)
