@@ -2,9 +2,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_store.h"
 
+#include "profile_text.h"
+#include "runtime.h"
+
 #include <utility>
 
 namespace pelindra {
+
+std::string ConfigSnapshot::item(std::string_view section, std::string_view name) const
+{
+    return profile::read(contents, section, name).value_or(std::string{});
+}
+
+std::string applyConfigItems(std::string_view contents, const std::vector<ConfigItem>& items)
+{
+    std::string out(contents);
+    for (const auto& change : items)
+        out = profile::write(out, change.section, change.item, change.value);
+    return out;
+}
 
 SettingsStore::SettingsStore(std::string programDirectory, std::string userDataDirectory)
     : programDirectory_(std::move(programDirectory)), userDataDirectory_(std::move(userDataDirectory))

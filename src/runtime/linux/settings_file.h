@@ -18,7 +18,7 @@
 // running the program. Any other link is neither read nor written through, so that a link planted in a
 // shared directory cannot make the program read or replace somebody else's file.
 
-#include "runtime/runtime.h"
+#include "runtime/settings_store.h"
 
 #include <chrono>
 #include <cstddef>
