@@ -8,7 +8,7 @@
 #include "rules/game_state.h"
 #include "rules/names.h"
 #include "runtime/layout.h"
-#include "runtime/linux/file_store.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
@@ -114,7 +114,7 @@ void waitUntil(const std::function<bool()>& done, int timeoutMs)
 
 struct Setup
 {
-    settings::FileStore store = settings::FileStore::ofThisProgram("Pelindra");
+    FileStore store = settings::storeOfThisProgram("Pelindra");
     qt::QtRuntime qtRuntime{store};
     TimingRuntime rt{qtRuntime};
     GameState state;

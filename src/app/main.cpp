@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ending_bridge.h"
 #include "rules/game_state.h"
-#include "runtime/linux/file_store.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
 
@@ -74,7 +74,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
 
-    auto store = pelindra::settings::FileStore::ofThisProgram("Pelindra");
+    auto store = pelindra::settings::storeOfThisProgram("Pelindra");
     pelindra::qt::QtRuntime runtime(store);
     const pelindra::app::EndingBridge ending(runtime);
     pelindra::GameState state;

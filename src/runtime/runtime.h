@@ -103,6 +103,9 @@ public:
     // The per-user place for data when the program's own directory cannot take it, created on demand;
     // "" where there is none.
     std::string GetUserDataDirectory();
+    // The path of the named file in a directory that one of these gave, as the store writes paths: the
+    // rules never take a path apart or put one together themselves.
+    std::string JoinPath(std::string_view directory, std::string_view name);
     // Whether a settings file stands at the path and can be read.
     bool FileExists(std::string_view path);
     FileCheck CheckConfigFile(std::string_view path);

@@ -40,6 +40,23 @@ bool SettingsStore::exists(std::string_view path)
     return stored.ok && stored.snapshot.exists;
 }
 
+std::optional<std::string> decideContents(const ConfigSnapshot& now, const UpdateDecision& decide)
+{
+    const auto items = decide(now);
+    if (items.empty())
+        return std::nullopt;
+    return applyConfigItems(now.contents, items);
+}
+
+namespace slashed {
+
+std::string join(std::string_view directory, std::string_view name)
+{
+    std::string path(directory);
+    path.append("/").append(name);
+    return path;
+}
+
 std::string_view directoryOf(std::string_view path)
 {
     const auto slash = path.rfind('/');
@@ -53,6 +70,8 @@ std::string_view fileNameOf(std::string_view path)
     return path.substr(path.rfind('/') + 1);
 }
 
+} // namespace slashed
+
 std::string Runtime::GetProgramDirectory()
 {
     return Store().programDirectory();
@@ -61,6 +80,11 @@ std::string Runtime::GetProgramDirectory()
 std::string Runtime::GetUserDataDirectory()
 {
     return Store().userDataDirectory();
+}
+
+std::string Runtime::JoinPath(std::string_view directory, std::string_view name)
+{
+    return Store().join(directory, name);
 }
 
 bool Runtime::FileExists(std::string_view path)

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,6 +83,8 @@ public:
 
     virtual std::string programDirectory() { return programDirectory_; }
     virtual std::string userDataDirectory() { return userDataDirectory_; }
+    // The path of the file of that name in the directory, in the store's own form of paths.
+    virtual std::string join(std::string_view directory, std::string_view name) = 0;
     virtual bool exists(std::string_view path);
     // Usable whenever it can be read, for a store where whatever can be read can be written.
     virtual FileCheck check(std::string_view path);
@@ -94,8 +97,16 @@ protected:
     std::string userDataDirectory_;
 };
 
+// The step of an update that every store shares: what decide makes of the file as it is now, as the
+// bytes to store; nothing when it decided to leave the file alone.
+std::optional<std::string> decideContents(const ConfigSnapshot& now, const UpdateDecision& decide);
+
+// Paths whose parts a slash separates, as on Linux, in a browser's storage and in tests.
+namespace slashed {
+std::string join(std::string_view directory, std::string_view name);
 // The part of a path before its last slash ("." for none, "/" for the root), and the part after it.
 std::string_view directoryOf(std::string_view path);
 std::string_view fileNameOf(std::string_view path);
+} // namespace slashed
 
 } // namespace pelindra

@@ -8,7 +8,7 @@
 //   pelindra_window_shots DIR SCORE SECONDS CREDITS_TOP
 
 #include "rules/game_state.h"
-#include "runtime/linux/file_store.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // data.dat goes beside the pictures, not beside this program.
     const std::string directory(argv[1]);
-    pelindra::settings::FileStore store{directory, directory + "/user"};
+    auto store = pelindra::settings::storeIn(directory, directory + "/user");
     pelindra::qt::QtRuntime rt{store};
     pelindra::GameState state;
     pelindra::defineWindows(rt, state);

@@ -5,7 +5,7 @@
 
 #include "drawn_at.h"
 #include "rules/game_state.h"
-#include "runtime/linux/file_store.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/fonts.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
@@ -81,7 +81,7 @@ protected:
 
     // Declared first: the menu reads or makes data.dat there, and the runtime must not outlive it.
     fixtures::TempDir files;
-    settings::FileStore store{files.path().string(), files.path().string() + "/user"};
+    FileStore store = settings::storeIn(files.path().string(), files.path().string() + "/user");
     QtRuntime rt{store};
     GameState state;
 };
