@@ -8,6 +8,7 @@
 #include "rules/game_state.h"
 #include "rules/names.h"
 #include "runtime/layout.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
@@ -113,7 +114,8 @@ void waitUntil(const std::function<bool()>& done, int timeoutMs)
 
 struct Setup
 {
-    qt::QtRuntime qtRuntime;
+    FileStore store = settings::storeOfThisProgram("Pelindra");
+    qt::QtRuntime qtRuntime{store};
     TimingRuntime rt{qtRuntime};
     GameState state;
     qt::FormWindow* game = nullptr;

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "ending_bridge.h"
 #include "rules/game_state.h"
-#include "runtime/qt/ending_bridge.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
 
@@ -73,8 +74,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
 
-    pelindra::qt::QtRuntime runtime;
-    const pelindra::qt::EndingBridge ending(runtime);
+    auto store = pelindra::settings::storeOfThisProgram("Pelindra");
+    pelindra::qt::QtRuntime runtime(store);
+    const pelindra::app::EndingBridge ending(runtime);
     pelindra::GameState state;
     pelindra::runProgram(runtime, state);
     return runtime.exitCode();

@@ -25,18 +25,14 @@ constexpr std::string_view kKeptInMemory = "it is kept only while the program ru
 // The first window waits for the start-up read; the save, with the record window gone, can wait longer.
 constexpr std::chrono::milliseconds kStartupLockWait{200};
 
-std::string fileIn(const std::string& directory)
+std::string fileIn(Runtime& rt, const std::string& directory)
 {
-    if (directory.empty())
-        return {};
-    std::string path = directory;
-    path.append("/").append(kFileName);
-    return path;
+    return directory.empty() ? std::string() : rt.JoinPath(directory, kFileName);
 }
 
 std::string userFile(Runtime& rt)
 {
-    return fileIn(rt.GetUserDataDirectory());
+    return fileIn(rt, rt.GetUserDataDirectory());
 }
 
 const std::string& recordFile(Runtime& rt, GameState& state)
@@ -48,7 +44,7 @@ const std::string& recordFile(Runtime& rt, GameState& state)
 
 std::string besideProgram(Runtime& rt)
 {
-    return fileIn(rt.GetProgramDirectory());
+    return fileIn(rt, rt.GetProgramDirectory());
 }
 
 // A record that an earlier run could keep only in the other place still counts.

@@ -2,8 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime.h"
 
-#include "profile_text.h"
-
 #include <array>
 #include <utility>
 
@@ -52,19 +50,6 @@ const Handler* WindowDefinition::handlerFor(std::string_view control, Event even
         if (binding.control == control && binding.event == event)
             return &binding.handler;
     return nullptr;
-}
-
-std::string ConfigSnapshot::item(std::string_view section, std::string_view name) const
-{
-    return profile::read(contents, section, name).value_or(std::string{});
-}
-
-std::string applyConfigItems(std::string_view contents, const std::vector<ConfigItem>& items)
-{
-    std::string out(contents);
-    for (const auto& change : items)
-        out = profile::write(out, change.section, change.item, change.value);
-    return out;
 }
 
 void Runtime::RegisterEnding(Handler routine)

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "settings_store.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -15,7 +17,6 @@ namespace pelindra {
 namespace layout {
 struct Window;
 }
-class SettingsStore;
 
 enum class Property : std::uint8_t
 {
@@ -62,66 +63,6 @@ struct WindowDefinition
     const Handler* handlerFor(std::string_view control, Event event) const;
 };
 
-// Whether a settings file may be used where it stands.
-struct FileCheck
-{
-    enum class Verdict : std::uint8_t
-    {
-        Usable,     // it can be read, and created or replaced now
-        Unwritable, // the directory takes no new file, or what stands there cannot be replaced
-        Refused,    // a link this program will not follow; it is neither read nor written
-    };
-    Verdict verdict = Verdict::Usable;
-    std::string reason; // for the player, when it is not usable
-};
-
-// A settings file as it stood when it was read under the lock.
-struct ConfigSnapshot
-{
-    bool exists = false;
-    std::string contents;
-
-    // The item's text; a missing item or file gives "".
-    std::string item(std::string_view section, std::string_view item) const;
-};
-
-// A settings file read as it is, without the lock.
-struct ConfigRead
-{
-    bool ok = false; // false when it could not be read; a missing file reads fine, as not there
-    ConfigSnapshot snapshot;
-    std::string reason; // why it could not be read
-};
-
-struct ConfigItem
-{
-    std::string section;
-    std::string item;
-    std::string value;
-};
-
-struct UpdateResult
-{
-    enum class Outcome : std::uint8_t
-    {
-        Written, // the items are in the file
-        Kept,    // the decision was to leave the file as it is
-        Failed,  // the file could not be read or written; it is as it was
-    };
-    Outcome outcome = Outcome::Failed;
-    std::string reason; // why it failed, for the player
-};
-
-// Looks at the file as it is now and returns the items to write into it, in order; none leaves it alone.
-// It is asked again when another copy made or replaced the file meanwhile; the last answer counts.
-using UpdateDecision = std::function<std::vector<ConfigItem>(const ConfigSnapshot& now)>;
-
-// How long an update waits for another copy of the program to finish its own.
-inline constexpr std::chrono::milliseconds kLockWait{5000};
-
-// The contents with the items written into them one after the other, the way every runtime stores them.
-std::string applyConfigItems(std::string_view contents, const std::vector<ConfigItem>& items);
-
 // Everything the game needs from the world. Windows and controls are addressed by their layout names;
 // nothing here reports a failure: an unknown window or control is ignored, and reads of it give 0 or "".
 class Runtime
@@ -162,6 +103,9 @@ public:
     // The per-user place for data when the program's own directory cannot take it, created on demand;
     // "" where there is none.
     std::string GetUserDataDirectory();
+    // The path of the named file in a directory that one of these gave, as the store writes paths: the
+    // rules never take a path apart or put one together themselves.
+    std::string JoinPath(std::string_view directory, std::string_view name);
     // Whether a settings file stands at the path and can be read.
     bool FileExists(std::string_view path);
     FileCheck CheckConfigFile(std::string_view path);

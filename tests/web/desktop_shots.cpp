@@ -8,6 +8,7 @@
 //   pelindra_window_shots DIR SCORE SECONDS CREDITS_TOP
 
 #include "rules/game_state.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
@@ -28,7 +29,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // data.dat goes beside the pictures, not beside this program.
-    pelindra::qt::QtRuntime rt{std::string(argv[1])};
+    const std::string directory(argv[1]);
+    auto store = pelindra::settings::storeIn(directory, directory + "/user");
+    pelindra::qt::QtRuntime rt{store};
     pelindra::GameState state;
     pelindra::defineWindows(rt, state);
 

@@ -3,9 +3,9 @@
 #pragma once
 
 // Settings files in memory, for tests: a small file system that a test sets up, breaks at will and
-// reads back, and that notes every call it receives.
+// reads back, under the same protocol as files on disk, and that notes every call it receives.
 
-#include "runtime/settings_store.h"
+#include "runtime/file_store.h"
 
 #include <functional>
 #include <map>
@@ -15,7 +15,7 @@
 
 namespace pelindra::headless {
 
-class MemoryStore final : public SettingsStore
+class MemoryStore final : public FileStore
 {
 public:
     // note hears a line for every call and outcome, such as `Wrote /opt/pelindra/data.dat Mybest.Score="3"`.
@@ -31,21 +31,22 @@ public:
     // By path: a file's contents, or why it fails.
     using Files = std::map<std::string, std::string, std::less<>>;
 
+    // Setting a file's contents here stands for a new file in its place, as another copy's save makes.
     Files files;
     std::set<std::string, std::less<>> directories;           // paths that are directories
     std::set<std::string, std::less<>> unwritableDirectories; // where nothing can be created or replaced
     Files refusedFiles;                                       // links not to follow, with the reason
     Files failingFiles;                                       // where writes fail, with the reason
-    Files lockedFiles;                                        // whose lock cannot be had, with the reason
-    Files unreadableFiles;                                    // where reads fail, with the reason
-    // Runs inside every update, under its lock, before the file is read: another copy at work.
+    Files lockedFiles;     // whose lock another copy holds for longer than any update waits
+    Files unreadableFiles; // where reads without the lock fail, with the reason
+    // Runs in every round of an update once it holds the lock, before the file is read: another copy,
+    // or the player's editor, at work.
     std::function<void(std::string_view file)> beforeUpdate;
     std::string programDir = "/opt/pelindra";
     std::string userDataDir = "/home/player/.local/share/Pelindra";
 
 private:
     void note(std::string line) const;
-    ConfigRead lookup(std::string_view path) const;
 
     std::function<void(std::string)> note_;
 };

@@ -35,7 +35,7 @@ std::string programDirectory()
         exe.resize(exe.size() - kDeleted.size());
     if (!exe.starts_with('/'))
         return {};
-    return std::string(directoryOf(exe));
+    return std::string(slashed::directoryOf(exe));
 }
 
 std::string userDataDirectory(std::string_view application)

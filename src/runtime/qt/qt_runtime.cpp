@@ -20,18 +20,10 @@ QString assetPath(std::string_view asset)
     return QStringLiteral(":/pelindra/") + QString::fromUtf8(asset.data(), qsizetype(asset.size()));
 }
 
-constexpr std::string_view kApplication = "Pelindra";
-
 } // namespace
 
-QtRuntime::QtRuntime() : QtRuntime(settings::FileStore::ofThisProgram(kApplication)) {}
-
-QtRuntime::QtRuntime(std::string dataDirectory)
-    : QtRuntime(settings::FileStore(dataDirectory, dataDirectory + "/user"))
-{}
-
-QtRuntime::QtRuntime(settings::FileStore store)
-    : StandardRuntime(static_cast<WindowSurface&>(*this)), store_(std::move(store))
+QtRuntime::QtRuntime(SettingsStore& store)
+    : StandardRuntime(static_cast<WindowSurface&>(*this)), store_(store)
 {
     // The record window is at times the only window; closing it must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);

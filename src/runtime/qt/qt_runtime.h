@@ -6,7 +6,7 @@
 
 #include "picture_loader.h"
 #include "runtime/layout.h"
-#include "runtime/linux/file_store.h"
+#include "runtime/settings_store.h"
 #include "runtime/standard_runtime.h"
 #include "widgets.h"
 
@@ -25,10 +25,9 @@ class FormWindow;
 class QtRuntime final : private WindowSurface, public StandardRuntime
 {
 public:
-    QtRuntime();
-    // Keeps data.dat, and the per-user data, in a directory of the caller's instead of beside the program:
-    // for tests and tools, which must leave the directory they run from alone.
-    explicit QtRuntime(std::string dataDirectory);
+    // The store is the caller's, and outlives the runtime: files beside the program for the game, a
+    // directory of their own for tests and tools.
+    explicit QtRuntime(SettingsStore& store);
     ~QtRuntime() override;
 
     void RunMessageLoop() override;
@@ -49,7 +48,6 @@ public:
     const FocusLook& focusLook() const { return focusLook_; }
 
 private:
-    explicit QtRuntime(settings::FileStore store);
     FormWindow* form(WindowId window) const;
     void built(const WindowState& window) override;
     void destroyed(WindowId window) override;
@@ -71,7 +69,7 @@ private:
     PictureLoader loader_;
     QHash<QString, QPixmap> pictures_;
     QHash<QString, QIcon> icons_;
-    settings::FileStore store_;
+    SettingsStore& store_;
     FocusLook focusLook_;
     int exitCode_ = 0;
 };

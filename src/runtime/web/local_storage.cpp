@@ -15,13 +15,18 @@ namespace {
 // path the warnings give.
 std::string keyOf(std::string_view path)
 {
-    return "pelindra/" + std::string(fileNameOf(path));
+    return "pelindra/" + std::string(slashed::fileNameOf(path));
 }
 
 } // namespace
 
 LocalStorage::LocalStorage() : SettingsStore("localStorage"), page_(val::module_property("pelindraStorage"))
 {}
+
+std::string LocalStorage::join(std::string_view directory, std::string_view name)
+{
+    return slashed::join(directory, name);
+}
 
 // Earlier pages kept the record under its bare file name. It moves to our key the first time it is
 // read, and the old key goes only once the new one holds it; until a write succeeds it is read from
@@ -32,7 +37,7 @@ val LocalStorage::storedText(std::string_view path)
     auto answer = page_.call<val>("get", key);
     if (!answer["ok"].as<bool>() || !answer["text"].isNull())
         return answer;
-    const std::string oldKey(fileNameOf(path));
+    const std::string oldKey(slashed::fileNameOf(path));
     auto old = page_.call<val>("get", oldKey);
     if (!old["ok"].as<bool>() || old["text"].isNull())
         return answer;
@@ -58,11 +63,10 @@ UpdateResult LocalStorage::update(std::string_view path, const UpdateDecision& d
     const auto stored = read(path);
     if (!stored.ok)
         return {UpdateResult::Outcome::Failed, stored.reason};
-    const auto items = decide(stored.snapshot);
-    if (items.empty())
+    const auto bytes = decideContents(stored.snapshot, decide);
+    if (!bytes)
         return {UpdateResult::Outcome::Kept, {}};
-    const auto bytes = applyConfigItems(stored.snapshot.contents, items);
-    auto failure = page_.call<std::string>("set", keyOf(path), storedFormOf(bytes));
+    auto failure = page_.call<std::string>("set", keyOf(path), storedFormOf(*bytes));
     if (!failure.empty())
         return {UpdateResult::Outcome::Failed, std::move(failure)};
     return {UpdateResult::Outcome::Written, {}};

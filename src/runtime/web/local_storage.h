@@ -17,6 +17,8 @@ public:
     // Through the page's side of it (storage.js).
     LocalStorage();
 
+    // "localStorage/data.dat": the name is what counts, and the rest reads like a path in warnings.
+    std::string join(std::string_view directory, std::string_view name) override;
     ConfigRead read(std::string_view path) override;
     // One synchronous step: nothing else in this page runs between the read and the write. Another tab
     // is another copy of the program, whose higher record the decision itself protects.

@@ -7,7 +7,6 @@
 // sections untouched. A run is reproduced by
 // its seed: PELINDRA_CRASH_SEED=<seed> runtime_core_tests --gtest_filter='CrashWhileWriting.*'
 
-#include "runtime/linux/settings_file.h"
 #include "runtime/profile_text.h"
 #include "temp_dir.h"
 #include "write_item.h"

@@ -1,7 +1,5 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "runtime/linux/file_store.h"
-#include "runtime/linux/settings_file.h"
 #include "temp_dir.h"
 #include "write_item.h"
 
@@ -47,7 +45,7 @@ TEST(SettingsFile, CreatesAMissingFileWithItsSection)
 {
     TempDir dir;
     const auto path = dir.file("data.dat");
-    FileStore store;
+    auto store = storeIn({}, {});
     EXPECT_FALSE(read(path).snapshot.exists);
     EXPECT_FALSE(store.exists(path));
     EXPECT_TRUE(writeItem(path, "Mybest", "Time", "0"));

@@ -5,6 +5,7 @@
 // rather than blown up from a drawing at the layout's size.
 
 #include "rules/game_state.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "screens/program.h"
@@ -67,7 +68,8 @@ protected:
 
     // Declared first: the menu reads or makes data.dat there, and the runtime must not outlive it.
     fixtures::TempDir files;
-    QtRuntime rt{files.path().string()};
+    FileStore store = settings::storeIn(files.path().string(), files.path().string() + "/user");
+    QtRuntime rt{store};
     GameState state;
 };
 

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "drawn_at.h"
+#include "runtime/headless/memory_store.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "runtime/qt/widgets.h"
@@ -85,7 +86,8 @@ protected:
     }
     void TearDown() override { QCoreApplication::processEvents(); }
 
-    QtRuntime rt;
+    headless::MemoryStore store;
+    QtRuntime rt{store};
     int ticks = 0;
     int clicks = 0;
     bool createdWhileHidden = false;
@@ -265,7 +267,8 @@ TEST(QtRuntimeLifetime, WorkQueuedForARuntimeThatIsGoneNeverRuns)
 {
     bool ran = false;
     {
-        QtRuntime rt;
+        headless::MemoryStore store;
+        QtRuntime rt{store};
         rt.DefineWindow({&kDialog, {}});
         rt.LoadWindow("Dialog", true, [&] { ran = true; });
         rt.CloseWindow("Dialog");

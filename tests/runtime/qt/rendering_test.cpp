@@ -5,7 +5,9 @@
 
 #include "drawn_at.h"
 #include "rules/game_state.h"
+#include "runtime/linux/linux_files.h"
 #include "runtime/look.h"
+#include "runtime/qt/fonts.h"
 #include "runtime/qt/form_window.h"
 #include "runtime/qt/qt_runtime.h"
 #include "runtime/qt/widgets.h"
@@ -80,7 +82,8 @@ protected:
 
     // Declared first: the menu reads or makes data.dat there, and the runtime must not outlive it.
     fixtures::TempDir files;
-    QtRuntime rt{files.path().string()};
+    FileStore store = settings::storeIn(files.path().string(), files.path().string() + "/user");
+    QtRuntime rt{store};
     GameState state;
 };
 

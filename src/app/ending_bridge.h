@@ -14,7 +14,7 @@ namespace pelindra {
 class Runtime;
 }
 
-namespace pelindra::qt {
+namespace pelindra::app {
 
 class EndingBridge final : public QObject
 {
@@ -31,4 +31,4 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
-} // namespace pelindra::qt
+} // namespace pelindra::app

@@ -13,7 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace pelindra::qt {
+namespace pelindra::app {
 namespace {
 
 constexpr std::array kSignals{SIGTERM, SIGHUP};
@@ -80,4 +80,4 @@ void EndingBridge::signalled()
     runtime_.ExitProgram(128 + signo);
 }
 
-} // namespace pelindra::qt
+} // namespace pelindra::app
