@@ -13,6 +13,7 @@
 #include <oleacc.h>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace pelindra::win32 {
@@ -157,6 +158,27 @@ TEST_F(Msaa, TheClientDoesTheDefaultActionAtAPathAndSaysWhenThereIsNone)
     for (const wchar_t* refused : {L"1", L"9", L"3.2"})
         EXPECT_EQ(runClient(L"--title \"" + kTitle + L"\" --do " + refused).status, 1u) << refused;
     EXPECT_EQ(runClient(L"--title \"no such window\"").status, 1u);
+}
+
+TEST_F(Msaa, APointFindsTheDeepestElementUnderIt)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    for (const auto& [x, y, name] :
+         {std::tuple{250, 120, L"返回"}, std::tuple{340, 120, L"面板"}, std::tuple{10, 240, L"测试窗口"}}) {
+        POINT point{x, y};
+        ClientToScreen(window, &point);
+        IAccessible* found = nullptr;
+        VARIANT child;
+        VariantInit(&child);
+        BSTR text = nullptr;
+        ASSERT_EQ(AccessibleObjectFromPoint(point, &found, &child), S_OK) << x << "," << y;
+        found->get_accName(child, &text);
+        EXPECT_EQ(std::wstring(text ? text : L""), name) << x << "," << y;
+        SysFreeString(text);
+        VariantClear(&child);
+        found->Release();
+    }
+    CoUninitialize();
 }
 
 TEST_F(Msaa, TheBufferedPaintPutsThePictureOnTheScreenAsDecoded)
