@@ -67,8 +67,11 @@ std::string quoted(const std::wstring& text)
 std::string pathText(const std::vector<long>& path)
 {
     std::string out = "[";
-    for (std::size_t i = 0; i < path.size(); ++i)
-        out += (i ? "," : "") + std::to_string(path[i]);
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (i)
+            out += ',';
+        out += std::to_string(path[i]);
+    }
     return out + "]";
 }
 
@@ -158,8 +161,11 @@ void print(HWND window, const Node& node, const std::vector<long>& path)
     };
     std::string states;
     for (const auto& [bit, text] : kStates)
-        if (stateBits & bit)
-            states += std::string(states.empty() ? "\"" : ",\"") + text + "\"";
+        if (stateBits & bit) {
+            if (!states.empty())
+                states += ',';
+            states.append("\"").append(text).append("\"");
+        }
     std::printf("{\"hwnd\":\"0x%llx\",\"path\":%s,\"name\":%s,\"role\":%ld,\"role_text\":%s,\"state\":%ld,"
                 "\"states\":[%s],\"location\":[%ld,%ld,%ld,%ld],\"action\":%s}\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), pathText(path).c_str(),
