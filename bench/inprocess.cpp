@@ -49,7 +49,7 @@ public:
         if (modal) {
             QTimer::singleShot(0, [this, w = std::string(w)] {
                 if (auto* window = inner_.window(w))
-                    window->dispatch(names::record::kBackButton, Event::Clicked);
+                    inner_.model().click(window->id(), names::record::kBackButton);
             });
         }
         inner_.LoadWindow(w, modal, std::move(afterClose));
@@ -123,7 +123,7 @@ struct Setup
     Setup()
     {
         startProgram(rt, state);
-        qtRuntime.window(names::kMenuWindow)->dispatch("超级链接框1", Event::Clicked);
+        qtRuntime.model().click(qtRuntime.window(names::kMenuWindow)->id(), "超级链接框1");
         game = qtRuntime.window(names::kGameWindow);
         waitUntil([this] { return game->isVisible() && game->windowHandle()->isExposed(); }, 5000);
         QTest::qWait(200);

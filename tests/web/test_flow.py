@@ -89,6 +89,9 @@ class Flow(page.SiteTest):
         b = self.browser()
         focused = lambda: b.js("return document.activeElement.dataset.control || ''")  # noqa: E731
         self.assertEqual(focused(), PLAY, "开始游戏, as on the desktop")
+        b.press("Shift+Tab")
+        self.assertEqual(focused(), ABOUT_US, "round the end of the window, never out of the page")
+        b.press("Tab")
         b.press("Tab")
         self.assertEqual(focused(), HOW_TO, "操作说明 lies below it")
         b.press("Enter")

@@ -18,6 +18,7 @@
 #include "screens/record_window.h"
 #include "temp_dir.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QFontInfo>
 #include <QImage>
@@ -205,6 +206,15 @@ TEST_F(Windows, LetAClickOnTheBestScoreReachTheTopEdgeOfTheFirstBox)
     const auto* hit = rt.model().hit(*rt.model().window("GameWindow"), {topEdge.x(), topEdge.y()});
     ASSERT_NE(hit, nullptr);
     EXPECT_EQ(game->widget(hit->layout->name), game->widget("透明标签3"));
+}
+
+TEST_F(Windows, GiveAnEmptyBoxSomethingAScreenReaderCanSayWhileItsNameStaysWhatItShows)
+{
+    auto* box = QAccessible::queryAccessibleInterface(rt.window("GameWindow")->widget("透明标签3"));
+    EXPECT_EQ(box->text(QAccessible::Name), QString());
+    EXPECT_EQ(box->text(QAccessible::Description), QStringLiteral("空"));
+    rt.SetProperty("GameWindow", "透明标签3", Property::Caption, std::string("7"));
+    EXPECT_EQ(box->text(QAccessible::Description), QString());
 }
 
 // The names of a window's controls that can take the keyboard, in the order Tab walks them.
