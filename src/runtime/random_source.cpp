@@ -7,6 +7,11 @@
 namespace pelindra {
 
 RandomSource::RandomSource()
+#ifdef _WIN32
+    // MinGW's standard library would rather ask the processor (RDRAND), which some firmware leaves
+    // answering one value for ever; the system's own generator behind rand_s has no such fault.
+    : entropy_("rand_s")
+#endif
 {
     reseed();
 }
