@@ -37,9 +37,6 @@ TEST(Program, StartsFromItsOwnFolderAndEndsWithTheSessionWithCodeZero)
     ASSERT_TRUE(IsWindowVisible(menu));
 
     DWORD_PTR answer = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(helper, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kPatience,
-                                    &answer));
-    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     EXPECT_TRUE(
         SendMessageTimeoutW(helper, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kPatience, &answer));
     EXPECT_EQ(WaitForSingleObject(started.hProcess, kPatience), WAIT_OBJECT_0);

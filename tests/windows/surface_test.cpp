@@ -291,6 +291,21 @@ TEST_F(Surface, ClicksKeysAndScreenReaderPressesReachTheModelWhereItLetsThem)
     }
 }
 
+TEST_F(Surface, TheSessionsEndRunsTheProgramsEndingAndEndsItOnlyWhenTheSessionReallyEnds)
+{
+    int endings = 0;
+    runtime_->RegisterEnding([&] { ++endings; });
+    const HWND helper = FindWindowW(L"PelindraHelper", nullptr);
+    EXPECT_EQ(SendMessageW(helper, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(helper, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(endings, 1);
+    EXPECT_FALSE(runtime_->model().exiting());
+    SendMessageW(helper, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(endings, 2);
+    EXPECT_TRUE(runtime_->model().exiting());
+    EXPECT_EQ(window(kMenuWindow), nullptr);
+}
+
 TEST_F(Surface, TimersRunOnlyWhileTheModelRunsThemAndRestartWhenSetAgain)
 {
     static constexpr layout::Control kTimers[] = {{.name = "a", .type = layout::ControlType::Timer},
