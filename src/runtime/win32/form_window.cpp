@@ -97,9 +97,9 @@ FormWindow::FormWindow(Win32Runtime& runtime, const WindowState& state, HWND own
                                : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     scale_.dpi =
         dpiOfMonitor(MonitorFromPoint({layout::kWindowLeft, layout::kWindowTop}, MONITOR_DEFAULTTOPRIMARY));
-    CreateWindowExW(modal_ ? WS_EX_DLGMODALFRAME : 0, kClass, toUtf16(state.caption).c_str(), style,
-                    scale_(layout::kWindowLeft), scale_(layout::kWindowTop), scale_(form.width),
-                    scale_(form.height), owner, nullptr, runtime.module(), this);
+    window_ = CreateWindowExW(modal_ ? WS_EX_DLGMODALFRAME : 0, kClass, toUtf16(state.caption).c_str(), style,
+                              scale_(layout::kWindowLeft), scale_(layout::kWindowTop), scale_(form.width),
+                              scale_(form.height), owner, nullptr, runtime.module(), this);
     if (window_ == nullptr)
         return;
     place();
@@ -234,14 +234,10 @@ void FormWindow::close()
 {
     if (gone_ || window_ == nullptr)
         return;
-    if (const auto* s = state())
-        for (const auto& c : s->controls)
-            if (c.layout->type == layout::ControlType::Timer)
-                KillTimer(window_, static_cast<UINT_PTR>(elementOf(c)));
     gone_ = true;
     pressing_ = false;
     accessible_.reset();
-    // What Windows still sends while it takes the window down goes past this object.
+    // What Windows still sends while it takes the window and its timers down goes past this object.
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
 }
