@@ -19,8 +19,9 @@
 //   system has such a thing; true when the directory is there afterwards.
 // - resolve: the link rule. A path that is no link resolves to itself. A link this program may follow
 //   resolves to the file it finally leads to, so that a replacement is made beside that file and the
-//   link stays; any other link, junction or reparse point is refused, with the reason for the player.
-//   A Windows store refuses them all.
+//   link stays; any other link or junction is refused, with the reason for the player. A Windows store
+//   refuses them all; a reparse point that stands for no other name (a OneDrive placeholder, a
+//   deduplicated file) is the file itself.
 // - exists: whether anything at all stands at the path, a directory or a broken link included; false
 //   also when the system will not say.
 // - open: opens what stands at the path, without following a link, without waiting on what is no
