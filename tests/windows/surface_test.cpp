@@ -404,8 +404,8 @@ TEST_F(Surface, PicturesAndTextAreDrawnWhereTheLayoutPutsThem)
     EXPECT_EQ(outside, 0);
 }
 
-// The program file as a player starts it, from a folder of its own: its menu comes up, and the end of
-// the Windows session ends it with exit code 0.
+// The program file as a player starts it, from a folder of its own: its menu comes up with its record
+// file beside it, and the end of the Windows session ends it with exit code 0.
 TEST(Program, StartsFromItsOwnFolderAndEndsWithTheSessionWithCodeZero)
 {
     wchar_t temp[MAX_PATH] = L"";
@@ -428,6 +428,8 @@ TEST(Program, StartsFromItsOwnFolderAndEndsWithTheSessionWithCodeZero)
         menu = FindWindowW(L"PelindraWindow", L"Pelindra  鼠游板");
     const HWND helper = FindWindowW(L"PelindraHelper", nullptr);
     ASSERT_TRUE(IsWindowVisible(menu));
+    const std::wstring record = folder + L"\\data.dat";
+    EXPECT_NE(GetFileAttributesW(record.c_str()), INVALID_FILE_ATTRIBUTES);
 
     SendMessageTimeoutW(helper, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL,
                         static_cast<UINT>(kPatience), nullptr);
@@ -443,7 +445,8 @@ TEST(Program, StartsFromItsOwnFolderAndEndsWithTheSessionWithCodeZero)
     CloseHandle(started.hProcess);
     CloseHandle(started.hThread);
     DeleteFileW(program.c_str());
-    RemoveDirectoryW(folder.c_str());
+    DeleteFileW(record.c_str());
+    EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
 }
 
 } // namespace
