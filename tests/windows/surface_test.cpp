@@ -58,7 +58,6 @@ void readInto(IAccessible* object, const std::string& path, std::map<std::string
 {
     VARIANT self{};
     self.vt = VT_I4; // CHILDID_SELF
-    Read& read = out[path + "]"];
     BSTR name = nullptr, description = nullptr, action = nullptr;
     VARIANT role{}, state{};
     object->get_accName(self, &name);
@@ -66,7 +65,7 @@ void readInto(IAccessible* object, const std::string& path, std::map<std::string
     object->get_accDefaultAction(self, &action);
     object->get_accRole(self, &role);
     object->get_accState(self, &state);
-    read = {taken(name), taken(description), taken(action), role.lVal, state.lVal};
+    out[path + "]"] = {taken(name), taken(description), taken(action), role.lVal, state.lVal};
     long count = 0;
     object->get_accChildCount(&count);
     std::vector<VARIANT> children(static_cast<std::size_t>(count));
@@ -403,8 +402,7 @@ TEST_F(Surface, PicturesAndTextAreDrawnWhereTheLayoutPutsThem)
         for (int x = 0; x < client.right; ++x) {
             const auto p = at(x, y);
             const bool magenta = (p >> 16) > 0xC0 && ((p >> 8) & 0xFF) < 0x40 && (p & 0xFF) > 0xC0;
-            const POINT at{x, y};
-            (PtInRect(&prompt, at) ? inside : outside) += magenta;
+            (PtInRect(&prompt, POINT{x, y}) ? inside : outside) += magenta;
         }
     EXPECT_GT(inside, scale(100));
     EXPECT_EQ(outside, 0);
@@ -439,15 +437,12 @@ TEST(Program, StartsFromItsOwnFolderAndEndsWithTheSessionWithCodeZero)
 
     SendMessageTimeoutW(helper, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL,
                         static_cast<UINT>(kPatience), nullptr);
-    EXPECT_EQ(WaitForSingleObject(started.hProcess, static_cast<DWORD>(kPatience)), WAIT_OBJECT_0);
-    DWORD code = 1;
-    GetExitCodeProcess(started.hProcess, &code);
-    EXPECT_EQ(code, 0u);
-
-    if (WaitForSingleObject(started.hProcess, 0) != WAIT_OBJECT_0) {
+    const bool ended = WaitForSingleObject(started.hProcess, static_cast<DWORD>(kPatience)) == WAIT_OBJECT_0;
+    if (!ended)
         TerminateProcess(started.hProcess, 1);
-        WaitForSingleObject(started.hProcess, static_cast<DWORD>(kPatience));
-    }
+    DWORD code = 1;
+    EXPECT_TRUE(ended && GetExitCodeProcess(started.hProcess, &code) && code == 0) << code;
+    WaitForSingleObject(started.hProcess, static_cast<DWORD>(kPatience));
     CloseHandle(started.hProcess);
     CloseHandle(started.hThread);
     DeleteFileW(program.c_str());
