@@ -4,16 +4,25 @@
 // Reads windows the way a screen reader does, through MSAA, for tests that drive the Windows program
 // from outside, under Wine as on Windows.
 //
-//   msaa_client (--title TEXT | --hwnd NUMBER | --pid NUMBER) [--wait SECONDS] [--do PATH]
+//   msaa_client (--title TEXT | --hwnd NUMBER | --pid NUMBER | --class NAME) [--wait SECONDS]
+//               [--do PATH | --list | --child IDS]
+//   msaa_client --serve
 //
 // Prints one JSON line for every accessible object of each window's client area, depth first:
-//   {"hwnd":"0x1a2","path":[2,1],"name":"返回","role":43,"role_text":"push button","state":1048576,
-//    "states":["focusable"],"location":[x,y,width,height],"action":"按","description":""}
+//   {"hwnd":"0x1a2","pid":32,"path":[2,1],"name":"返回","role":43,"role_text":"push button",
+//    "state":1048576,"states":["focusable"],"location":[x,y,width,height],"action":"按","description":""}
 // path is the object's place below the window: the n-th child (from 1) of the one before; [] is the
 // client area itself. location is in screen pixels. With --do it runs the default action of the object
 // at PATH (such as 2.1) in the first window instead, and prints {"done":[2,1]}. --wait keeps looking
 // for the window that long. The exit status is 0 on success, 1 when the window or object is not there
-// or refuses, 2 for a wrong command line.
+// or refuses, 2 for a wrong command line. --pid and --class take every visible window of that process or
+// window class; --list prints the client areas alone; --child prints the objects of these child ids of
+// the client area (such as 3,5,8) that are there, as a screen reader reads the object an event names.
+// child is 0 for an object read as a whole. pid is the Windows process id, which is not Wine's Unix one.
+//
+// --serve answers one such command line per line of its input, its arguments separated by tabs, each
+// answer followed by {"end":STATUS}: a look costs a few milliseconds then, where starting a program
+// under Wine costs most of a second.
 
 #include <cstdio>
 #include <cwchar>
@@ -29,11 +38,14 @@ namespace {
 struct Options
 {
     std::wstring title;
+    std::wstring windowClass;
     HWND window = nullptr;
     DWORD process = 0;
     double waitSeconds = 0;
     std::vector<long> action; // empty: print the tree
     bool act = false;
+    bool list = false;
+    std::vector<long> children; // --child: these children of the client area alone
 };
 
 std::string utf8(const std::wstring& text)
@@ -168,23 +180,27 @@ void print(HWND window, const Node& node, const std::vector<long>& path)
                 states += ',';
             states.append("\"").append(text).append("\"");
         }
-    std::printf("{\"hwnd\":\"0x%llx\",\"path\":%s,\"name\":%s,\"role\":%ld,\"role_text\":%s,\"state\":%ld,"
-                "\"states\":[%s],\"location\":[%ld,%ld,%ld,%ld],\"action\":%s,\"description\":%s}\n",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), pathText(path).c_str(),
-                quoted(taken(name)).c_str(), roleNumber, quoted(roleText).c_str(), stateBits, states.c_str(),
-                x, y, width, height, quoted(taken(action)).c_str(), quoted(taken(description)).c_str());
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    std::printf("{\"hwnd\":\"0x%llx\",\"pid\":%lu,\"child\":%ld,\"path\":%s,\"name\":%s,\"role\":%ld,"
+                "\"role_text\":%s,\"state\":%ld,\"states\":[%s],\"location\":[%ld,%ld,%ld,%ld],\"action\":%s,"
+                "\"description\":%s}\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), process, node.child,
+                pathText(path).c_str(), quoted(taken(name)).c_str(), roleNumber, quoted(roleText).c_str(),
+                stateBits, states.c_str(), x, y, width, height, quoted(taken(action)).c_str(),
+                quoted(taken(description)).c_str());
     VariantClear(&role);
     VariantClear(&state);
 }
 
-void walk(HWND window, const Node& node, std::vector<long>& path)
+void walk(HWND window, const Node& node, std::vector<long>& path, bool deep)
 {
     print(window, node, path);
-    auto children = childrenOf(node);
+    auto children = deep ? childrenOf(node) : std::vector<Node>{};
     for (std::size_t i = 0; i < children.size(); ++i) {
         if (children[i].object) {
             path.push_back(static_cast<long>(i + 1));
-            walk(window, children[i], path);
+            walk(window, children[i], path, deep);
             path.pop_back();
         }
         release(children[i]);
@@ -223,15 +239,19 @@ std::vector<HWND> windowsOf(const Options& options)
     } else {
         struct Search
         {
-            DWORD process;
+            const Options* options;
             std::vector<HWND>* found;
-        } search{options.process, &found};
+        } search{&options, &found};
         EnumWindows(
             [](HWND window, LPARAM data) -> BOOL {
                 auto& s = *reinterpret_cast<Search*>(data);
                 DWORD process = 0;
                 GetWindowThreadProcessId(window, &process);
-                if (process == s.process && IsWindowVisible(window))
+                wchar_t name[256] = L"";
+                GetClassNameW(window, name, 256);
+                const bool wanted =
+                    s.options->process ? process == s.options->process : s.options->windowClass == name;
+                if (wanted && IsWindowVisible(window))
                     s.found->push_back(window);
                 return TRUE;
             },
@@ -240,51 +260,67 @@ std::vector<HWND> windowsOf(const Options& options)
     return found;
 }
 
+// "2.1" or "3,5,8" into its numbers.
+bool numbers(const wchar_t* text, wchar_t separator, std::vector<long>& out)
+{
+    for (const wchar_t* p = text; *p;) {
+        wchar_t* end = nullptr;
+        out.push_back(std::wcstol(p, &end, 10));
+        if (end == p)
+            return false;
+        p = *end == separator ? end + 1 : end;
+    }
+    return true;
+}
+
 bool parse(int argc, wchar_t** argv, Options& options)
 {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
+        if (argv[i] == std::wstring(L"--list")) {
+            options.list = true;
+            --i;
+            continue;
+        }
+        if (i + 1 == argc)
+            return false;
         const std::wstring flag = argv[i];
         const wchar_t* value = argv[i + 1];
         if (flag == L"--title") {
             options.title = value;
         } else if (flag == L"--hwnd") {
             options.window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(value, nullptr, 0)));
+        } else if (flag == L"--class") {
+            options.windowClass = value;
         } else if (flag == L"--pid") {
             options.process = static_cast<DWORD>(std::wcstoul(value, nullptr, 0));
         } else if (flag == L"--wait") {
             options.waitSeconds = std::wcstod(value, nullptr);
         } else if (flag == L"--do") {
             options.act = true;
-            for (const wchar_t* p = value; *p;) {
-                wchar_t* end = nullptr;
-                options.action.push_back(std::wcstol(p, &end, 10));
-                if (end == p)
-                    return false;
-                p = *end == L'.' ? end + 1 : end;
-            }
+            if (!numbers(value, L'.', options.action))
+                return false;
+        } else if (flag == L"--child") {
+            if (!numbers(value, L',', options.children))
+                return false;
         } else {
             return false;
         }
     }
-    const int targets = !options.title.empty() + (options.window != nullptr) + (options.process != 0);
-    return argc % 2 == 1 && targets == 1;
+    const int targets = !options.title.empty() + (options.window != nullptr) + (options.process != 0) +
+                        !options.windowClass.empty();
+    return targets == 1 && options.act + options.list + !options.children.empty() <= 1;
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t** argv)
+// One command line's work; its exit status.
+int run(int argc, wchar_t** argv)
 {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fputs("usage: msaa_client (--title TEXT | --hwnd NUMBER | --pid NUMBER) [--wait SECONDS] "
-                   "[--do PATH]\n",
+        std::fputs("usage: msaa_client (--title TEXT | --hwnd NUMBER | --pid NUMBER | --class NAME) "
+                   "[--wait SECONDS] [--do PATH | --list | --child IDS], or msaa_client --serve\n",
                    stderr);
         return 2;
     }
-    // UTF-8 bytes and bare line feeds, whatever the console's code page.
-    _setmode(_fileno(stdout), _O_BINARY);
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(options.waitSeconds * 1000);
     std::vector<HWND> windows = windowsOf(options);
     while (windows.empty() && GetTickCount64() < deadline) {
@@ -308,10 +344,58 @@ int wmain(int argc, wchar_t** argv)
             release(root);
             break;
         }
+        // A screen reader told of a change to one of them by an event asks for it by its child id.
+        for (const long child : options.children) {
+            VARIANT role;
+            VariantInit(&role);
+            if (SUCCEEDED(root.object->get_accRole(Node{root.object, child}.id(), &role)))
+                print(window, Node{root.object, child}, {});
+        }
         std::vector<long> path;
-        walk(window, root, path);
+        if (options.children.empty())
+            walk(window, root, path, !options.list);
         release(root);
     }
+    return status;
+}
+
+int serve()
+{
+    _setmode(_fileno(stdin), _O_BINARY);
+    for (std::string line;;) {
+        const int c = std::fgetc(stdin);
+        if (c == EOF)
+            return 0;
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        const int size =
+            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+        std::wstring text(static_cast<std::size_t>(size), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), text.data(), size);
+        line.clear();
+        std::vector<std::wstring> arguments{L"msaa_client"};
+        for (std::size_t at = 0, tab = 0; tab != std::wstring::npos; at = tab + 1) {
+            tab = text.find(L'\t', at);
+            arguments.push_back(text.substr(at, tab - at));
+        }
+        std::vector<wchar_t*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        std::printf("{\"end\":%d}\n", run(static_cast<int>(argv.size()), argv.data()));
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    // UTF-8 bytes and bare line feeds, whatever the console's code page.
+    _setmode(_fileno(stdout), _O_BINARY);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int status = argc == 2 && argv[1] == std::wstring(L"--serve") ? serve() : run(argc, argv);
     std::fflush(stdout);
     CoUninitialize();
     return status;
