@@ -14,9 +14,7 @@ import json
 import os
 import pwd
 import re
-import select
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -35,13 +33,16 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import layout  # noqa: E402
 import play  # noqa: E402
 from layout import names  # noqa: E402
+from places import (BACK, BEST_SCORE_LABEL, BEST_TIME_LABEL, CLOCK_LABEL, NO_DIGIT, PLACES,  # noqa: E402,F401
+                    PROMPT_LABEL, SCORE_LABEL, START, Rect, box_rect, clip, control_at, inside, placed,
+                    relative)
+from xsession import (STARTUP_TIMEOUT, STATE_TIMEOUT, Workspace, XServer, _directories,  # noqa: E402,F401
+                      read_bytes, spawn, stop_everything, stop_everything_on_sigterm, stop_process,
+                      xdotool)
 
 from play import POLL_SECONDS, seconds_of  # noqa: E402,F401: for the tests
 
 game = names.game
-# Long enough for a loaded two-core CI machine; a passing run never waits this long.
-STARTUP_TIMEOUT = 20.0
-STATE_TIMEOUT = 5.0
 
 TOOLS = ("Xvfb", "xdotool", "setpriv", "dbus-run-session")
 SESSION_MARK = "PELINDRA_E2E_SESSION"
@@ -50,8 +51,6 @@ APP_NAMES = ("pelindra", "Pelindra")
 # The titles the windows show, which is how the bus and the window system know them.
 MENU, GAME, RECORD, ABOUT = (layout.caption(w) for w in (names.kMenuWindow, names.kGameWindow,
                                                           names.kRecordWindow, names.kAboutWindow))
-
-Rect = namedtuple("Rect", "x y width height")
 
 
 # ---------------------------------------------------------------------------------------------------
@@ -106,91 +105,14 @@ def _run_in_own_session(argv):
         stop_everything()
 
 
-# ---------------------------------------------------------------------------------------------------
-# Processes and directories that we started or made, so that nothing outlives a test run
-
-_processes = set()
-_directories = set()
-
-
-def spawn(command, **options):
-    """Starts a process in a process group of its own, which stop_process ends as a whole."""
-    process = subprocess.Popen(command, start_new_session=True, **options)
-    _processes.add(process)
-    return process
-
-
-def stop_process(process, grace=2.0):
-    """Ends a process that we started, and everything it started, and reaps it."""
-    if process is None:
-        return
-    _processes.discard(process)
-    if process.poll() is not None:
-        return
-    for sig in (signal.SIGTERM, signal.SIGKILL):
-        try:
-            os.killpg(process.pid, sig)
-        except ProcessLookupError:
-            pass
-        try:
-            process.wait(timeout=grace)
-            return
-        except subprocess.TimeoutExpired:
-            continue
-
-
-def stop_everything():
-    for process in list(_processes):
-        stop_process(process)
-    for path in list(_directories):
-        shutil.rmtree(path, ignore_errors=True)
-    _directories.clear()
-
-
-def stop_everything_on_sigterm():
-    """A test run stopped from outside (a time-out) still takes down its X servers and programs."""
-    def stop(signum, _frame):
-        stop_everything()
-        os._exit(128 + signum)
-
-    signal.signal(signal.SIGTERM, stop)
-
-
-class Workspace:
-    """The temporary directories of one test. Everything under its root goes when it is removed."""
-
-    def __init__(self):
-        self.root = tempfile.mkdtemp(prefix="pelindra-e2e-")
-        os.chmod(self.root, 0o755)
-        _directories.add(self.root)
-
-    def directory(self, name, mode=0o700, owner=None):
-        path = os.path.join(self.root, name)
-        os.makedirs(path, exist_ok=True)
-        os.chmod(path, mode)
-        if owner is not None:
-            shutil.chown(path, *owner)
-        return path
-
-    def install(self, binary, name="program"):
-        """A copy of the binary alone in a directory of its own, which is where it keeps data.dat."""
-        directory = self.directory(name, 0o755)
-        target = os.path.join(directory, os.path.basename(binary))
-        shutil.copy2(binary, target)
-        return target
-
-    def remove(self):
-        _directories.discard(self.root)
-        shutil.rmtree(self.root, ignore_errors=True)
-
-
 def user_ids(user, group):
     return pwd.getpwnam(user).pw_uid, grp.getgrnam(group).gr_gid
 
 
 NOBODY = ("nobody", "nogroup")
 PLAYER_SCRIPTS = tuple(os.path.join("tests", *path) for path in (
-    ("e2e", "player.py"), ("e2e", "harness.py"), ("support", "layout.py"), ("support", "play.py")))
+    ("e2e", "player.py"), ("e2e", "harness.py"), ("support", "layout.py"), ("support", "play.py"),
+    ("support", "places.py"), ("support", "xsession.py")))
 
 
 class NobodyPlayer:
@@ -235,14 +157,6 @@ class NobodyPlayer:
         return process.returncode, result, err.decode("utf-8", errors="replace")
 
 
-def read_bytes(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read()
-    except FileNotFoundError:
-        return None
-
-
 def read_settings(path):
     """Reads an INI-style settings file into {section: {item: value}}, or None when it is missing."""
     data = read_bytes(path)
@@ -274,56 +188,7 @@ def wait_until(condition, timeout=STATE_TIMEOUT, what=None):
 
 
 # ---------------------------------------------------------------------------------------------------
-# The X server
-
-
-def xdotool(display, *args):
-    """Real input events on the X server of that display."""
-    subprocess.run(["xdotool", *args], env={"DISPLAY": display, "PATH": "/usr/bin:/bin"}, check=True,
-                   timeout=STATE_TIMEOUT, stdin=subprocess.DEVNULL)
-
-
-def inside(point, rect):
-    return rect.x <= point[0] < rect.x + rect.width and rect.y <= point[1] < rect.y + rect.height
-
-
-class XServer:
-    """A private Xvfb. It picks a free display itself (-displayfd), so parallel tests never collide."""
-
-    def __init__(self, log_path):
-        self.display = None
-        self._log_path = log_path
-        self._process = None
-
-    def start(self, timeout=STARTUP_TIMEOUT):
-        read_fd, write_fd = os.pipe()
-        try:
-            with open(self._log_path, "ab") as log:
-                self._process = spawn(
-                    ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
-                     "-nolisten", "tcp", "-noreset"],
-                    pass_fds=(write_fd,), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
-            os.close(write_fd)
-            write_fd = -1
-            # Xvfb writes the display number once it accepts clients.
-            number = b""
-            deadline = time.monotonic() + timeout
-            while not number.endswith(b"\n"):
-                ready, _, _ = select.select([read_fd], [], [], max(deadline - time.monotonic(), 0))
-                chunk = os.read(read_fd, 16) if ready else b""
-                if not chunk:
-                    raise RuntimeError(f"Xvfb did not start; see {self._log_path}")
-                number += chunk
-        finally:
-            os.close(read_fd)
-            if write_fd >= 0:
-                os.close(write_fd)
-        self.display = ":" + number.decode().strip()
-        return self.display
-
-    def stop(self):
-        stop_process(self._process)
-        self._process = None
+# A window manager
 
 
 class Openbox:
@@ -492,19 +357,6 @@ def showing(accessible):
 def extents(accessible):
     e = accessible.get_extents(Atspi.CoordType.SCREEN)
     return Rect(e.x, e.y, e.width, e.height)
-
-
-def relative(rect, origin):
-    """rect moved so that origin's top-left corner is 0, 0."""
-    return Rect(rect.x - origin.x, rect.y - origin.y, rect.width, rect.height)
-
-
-def clip(rect, bounds):
-    left = max(rect.x, bounds.x)
-    top = max(rect.y, bounds.y)
-    right = min(rect.x + rect.width, bounds.x + bounds.width)
-    bottom = min(rect.y + rect.height, bounds.y + bounds.height)
-    return Rect(left, top, right - left, bottom - top)
 
 
 def descendants(accessible):
@@ -749,42 +601,6 @@ class Program:
 # ---------------------------------------------------------------------------------------------------
 # The desktop under the shared player
 
-# Where the nine digit labels stand in the game window's client area, boxes 1 to 9 in reading order.
-GRID_COLUMNS = (136, 192, 248)
-GRID_ROWS = (200, 256, 312)
-DIGIT_OFFSET = (14, 10)
-DIGIT_SIZE = (32, 40)
-
-CLOCK_LABEL = Rect(104, 129, 128, 32)
-SCORE_LABEL = Rect(104, 168, 112, 32)
-BEST_TIME_LABEL = Rect(104, 148, 128, 32)
-BEST_SCORE_LABEL = Rect(104, 187, 112, 32)
-PROMPT_LABEL = Rect(256, 394, 120, 32)
-
-START, NO_DIGIT, BACK = (layout.text(names.kGameWindow, c) for c in (game.kStartLink, game.kNoDigitLink,
-                                                                    game.kBackLink))
-
-
-def box_rect(box):
-    """Client-area rectangle of the digit label of box 1 to 9."""
-    row, column = divmod(box - 1, 3)
-    return Rect(GRID_COLUMNS[column] + DIGIT_OFFSET[0], GRID_ROWS[row] + DIGIT_OFFSET[1], *DIGIT_SIZE)
-
-
-# The controls the bus names by their changing texts, told apart by where they stand and what they are.
-PLACES = {
-    (names.kGameWindow, game.kClockLabel): (CLOCK_LABEL, pyatspi.ROLE_LABEL),
-    (names.kGameWindow, game.kScoreLabel): (SCORE_LABEL, pyatspi.ROLE_LABEL),
-    (names.kGameWindow, game.kBestTimeLabel): (BEST_TIME_LABEL, pyatspi.ROLE_LABEL),
-    (names.kGameWindow, game.kBestScoreLabel): (BEST_SCORE_LABEL, pyatspi.ROLE_LABEL),
-    (names.kGameWindow, game.kPromptLabel): (PROMPT_LABEL, pyatspi.ROLE_STATUS_BAR),
-    (names.kRecordWindow, names.record.kTimeLabel): (Rect(168, 89, 128, 32), pyatspi.ROLE_LABEL),
-    (names.kRecordWindow, names.record.kScoreLabel): (Rect(168, 128, 112, 32), pyatspi.ROLE_LABEL),
-    **{(names.kGameWindow, box): (box_rect(n), pyatspi.ROLE_PUSH_BUTTON)
-       for n, box in enumerate(game.kBoxes, 1)},
-}
-
-
 class Screen:
     """The program's windows on the accessibility bus, played with real X input.
 
@@ -820,17 +636,11 @@ class Screen:
     def wait(condition, what, timeout=STATE_TIMEOUT):
         return wait_until(condition, timeout, what)
 
-    @staticmethod
-    def _placed(w, window, controls):
-        wanted = [PLACES[window, control] for control in controls]
+    @classmethod
+    def _placed(cls, w, window, controls):
         origin = extents(w)
-        by_place = {(role, relative(extents(node), origin)): node
-                    for role in {role for _, role in wanted} for node in find_all(w, role=role)}
-        missing = [control for control, (rect, role) in zip(controls, wanted) if (role, rect) not in by_place]
-        if missing:
-            raise LookupError(f"nothing on the bus where {missing} stand in {w.name!r}")
-        return [by_place[role, rect] for rect, role in wanted]
-
+        return placed(window, controls, ((cls.KINDS.get(node.getRole()), relative(extents(node), origin), node)
+                                         for node in find_all(w)))
 
     # --- the keyboard and what a screen reader hears
 
@@ -847,16 +657,10 @@ class Screen:
         w = self.window(window)
         origin = extents(w)
 
-        def control(node):
-            # By its place where PLACES has it, else by its text.
-            place = (relative(extents(node), origin), node.getRole())
-            placed = [c for (win, c), p in PLACES.items() if win == window and p == place]
-            return placed[0] if placed else next((c for c, t in layout.windows()[window].texts.items()
-                                                  if t == node.name), None)
-
         return [(self.KINDS.get(w.getRole()), w.name, None)] + [
-            (self.KINDS[node.getRole()], node.name, control(node)) for node in descendants(w)
-            if node.getRole() in self.KINDS and which(node)]
+            (self.KINDS[node.getRole()], node.name,
+             control_at(window, self.KINDS[node.getRole()], relative(extents(node), origin), node.name))
+            for node in descendants(w) if node.getRole() in self.KINDS and which(node)]
 
 
 class Announcements:

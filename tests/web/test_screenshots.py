@@ -1,55 +1,21 @@
 # SPDX-FileCopyrightText: 2026 The Pelindra developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Each of the four windows in the browser against the same window drawn by the desktop's Qt runtime.
-
-The measure, over the client area both have, from its top left corner, after a 3 x 3 box blur of
-both pictures:
-  - the mean difference of the colour channels, in levels of 0 to 255: below 6;
-  - the share of pixels that differ by more than 64 levels in some channel: below 3 %.
-Two renderers draw the same glyphs with different anti-aliasing and hinting, and scale the pictures
-with different filters; the blur takes away most of that single-pixel noise, and what is left stays
-below the thresholds. A window whose contents are out of place by two pixels crosses one of them, and
-the second test shows that it does."""
+"""Each of the four windows in the browser against the same window drawn by the desktop's Qt runtime,
+by the measure and thresholds of shots.py; the second test shows that the measure sees a window whose
+contents are out of place by two pixels."""
 
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import unittest
-
-import numpy
-from PIL import Image, ImageFilter
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import page  # noqa: E402
 from page import ABOUT, GAME, MENU, RECORD, game, layout, play  # noqa: E402
-
-MEAN_LEVELS = 6.0
-FAR_SHARE = 0.03
-FAR_LEVELS = 64
-CREDITS_END = -118
-
-
-def difference(web, desktop):
-    width, height = min(web.width, desktop.width), min(web.height, desktop.height)
-
-    def pixels(image):
-        cut = image.convert("RGB").crop((0, 0, width, height)).filter(ImageFilter.BoxBlur(1))
-        return numpy.asarray(cut, dtype=numpy.int16)
-
-    a, b = pixels(web), pixels(desktop)
-    diff = numpy.abs(a - b)
-    return float(diff.mean()), float((diff.max(axis=2) > FAR_LEVELS).mean())
-
-
-def shift(image, dx, dy):
-    """The same picture moved by a few pixels, for the measure's own check."""
-    moved = Image.new("RGB", image.size)
-    moved.paste(image.convert("RGB"), (dx, dy))
-    return moved
+from shots import CREDITS_END, FAR_LEVELS, FAR_SHARE, MEAN_LEVELS, desktop_windows, difference, shift  # noqa: E402
 
 
 class Screenshots(page.SiteTest):
@@ -87,18 +53,7 @@ class Screenshots(page.SiteTest):
         return shots, record
 
     def desktop_windows(self, score, seconds):
-        # It keeps its data file among the pictures it makes.
-        program = os.environ["PELINDRA_DESKTOP_SHOTS"]
-        env = {"PATH": "/usr/bin:/bin", "HOME": self.work, "XDG_RUNTIME_DIR": self.work, "LANG": "C.UTF-8",
-               "QT_QPA_PLATFORM": "offscreen"}
-        os.chmod(self.work, 0o700)
-        subprocess.run([program, self.work, score, seconds, str(CREDITS_END)], env=env, check=True,
-                       capture_output=True, timeout=60)
-        shots = {}
-        for name in (MENU, GAME, RECORD, ABOUT):
-            with Image.open(os.path.join(self.work, f"{name}.png")) as image:
-                shots[name] = image.convert("RGB")
-        return shots
+        return desktop_windows(self.work, score, seconds)
 
     def test_every_window_matches_the_desktops(self):
         web, (score, seconds) = self.web_windows()
