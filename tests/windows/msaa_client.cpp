@@ -5,7 +5,7 @@
 // from outside, under Wine as on Windows.
 //
 //   msaa_client (--title TEXT | --hwnd NUMBER | --pid NUMBER | --class NAME) [--wait SECONDS]
-//               [--do PATH | --list | --child IDS]
+//               [--do PATH | --list | --child IDS | --focus] [--fields NAMES]
 //   msaa_client --serve
 //
 // Prints one JSON line for every accessible object of each window's client area, depth first:
@@ -17,8 +17,10 @@
 // for the window that long. The exit status is 0 on success, 1 when the window or object is not there
 // or refuses, 2 for a wrong command line. --pid and --class take every visible window of that process or
 // window class; --list prints the client areas alone; --child prints the objects of these child ids of
-// the client area (such as 3,5,8) that are there, as a screen reader reads the object an event names.
-// child is 0 for an object read as a whole. pid is the Windows process id, which is not Wine's Unix one.
+// the client area (such as 3,5,8) that are there, as a screen reader reads the object an event names;
+// --focus the object that has the keyboard. child is 0 for an object read as a whole. --fields reads only
+// the properties it names, such as name,state (of name, role, state, location, action, description).
+// pid is the Windows process id, which is not Wine's Unix one.
 //
 // --serve answers one such command line per line of its input, its arguments separated by tabs, each
 // answer followed by {"end":STATUS}: a look costs a few milliseconds then, where starting a program
@@ -46,6 +48,8 @@ struct Options
     bool act = false;
     bool list = false;
     std::vector<long> children; // --child: these children of the client area alone
+    bool focus = false;
+    std::wstring fields; // --fields: these properties alone
 };
 
 std::string utf8(const std::wstring& text)
@@ -144,63 +148,87 @@ std::vector<Node> childrenOf(const Node& node)
     return children;
 }
 
-void print(HWND window, const Node& node, const std::vector<long>& path)
+// Prints the object's line with the properties that fields names (all when it names none), each read
+// with one call. False, printing nothing, when every call fails: there is no such object.
+bool print(HWND window, const Node& node, const std::vector<long>& path, const std::wstring& fields)
 {
-    const VARIANT id = node.id();
-    BSTR name = nullptr;
-    BSTR action = nullptr;
-    BSTR description = nullptr;
-    VARIANT role;
-    VARIANT state;
-    VariantInit(&role);
-    VariantInit(&state);
-    long x = 0, y = 0, width = 0, height = 0;
-    node.object->get_accName(id, &name);
-    node.object->get_accDefaultAction(id, &action);
-    node.object->get_accDescription(id, &description);
-    node.object->get_accRole(id, &role);
-    node.object->get_accState(id, &state);
-    node.object->accLocation(&x, &y, &width, &height, id);
-    const long roleNumber = role.vt == VT_I4 ? role.lVal : 0;
-    const long stateBits = state.vt == VT_I4 ? state.lVal : 0;
-    wchar_t roleText[128] = L"";
-    GetRoleTextW(static_cast<DWORD>(roleNumber), roleText, 128);
-    static const std::pair<long, const char*> kStates[] = {
-        {STATE_SYSTEM_UNAVAILABLE, "unavailable"}, {STATE_SYSTEM_SELECTED, "selected"},
-        {STATE_SYSTEM_FOCUSED, "focused"},         {STATE_SYSTEM_PRESSED, "pressed"},
-        {STATE_SYSTEM_CHECKED, "checked"},         {STATE_SYSTEM_READONLY, "readonly"},
-        {STATE_SYSTEM_INVISIBLE, "invisible"},     {STATE_SYSTEM_OFFSCREEN, "offscreen"},
-        {STATE_SYSTEM_FOCUSABLE, "focusable"},     {STATE_SYSTEM_LINKED, "linked"},
-        {STATE_SYSTEM_DEFAULT, "default"},
+    const auto wanted = [&](const wchar_t* field) {
+        return fields.empty() ||
+               (L"," + fields + L",").find(L"," + std::wstring(field) + L",") != std::wstring::npos;
     };
-    std::string states;
-    for (const auto& [bit, text] : kStates)
-        if (stateBits & bit) {
-            if (!states.empty())
-                states += ',';
-            states.append("\"").append(text).append("\"");
-        }
+    const VARIANT id = node.id();
+    int answered = 0;
+    const auto asked = [&](HRESULT result) { answered += SUCCEEDED(result); };
+    std::string out;
+    if (wanted(L"name")) {
+        BSTR name = nullptr;
+        asked(node.object->get_accName(id, &name));
+        out += ",\"name\":" + quoted(taken(name));
+    }
+    if (wanted(L"role")) {
+        VARIANT role;
+        VariantInit(&role);
+        asked(node.object->get_accRole(id, &role));
+        const long number = role.vt == VT_I4 ? role.lVal : 0;
+        wchar_t text[128] = L"";
+        GetRoleTextW(static_cast<DWORD>(number), text, 128);
+        out += ",\"role\":" + std::to_string(number) + ",\"role_text\":" + quoted(text);
+        VariantClear(&role);
+    }
+    if (wanted(L"state")) {
+        VARIANT state;
+        VariantInit(&state);
+        asked(node.object->get_accState(id, &state));
+        const long bits = state.vt == VT_I4 ? state.lVal : 0;
+        static const std::pair<long, const char*> kStates[] = {
+            {STATE_SYSTEM_UNAVAILABLE, "unavailable"}, {STATE_SYSTEM_SELECTED, "selected"},
+            {STATE_SYSTEM_FOCUSED, "focused"},         {STATE_SYSTEM_PRESSED, "pressed"},
+            {STATE_SYSTEM_CHECKED, "checked"},         {STATE_SYSTEM_READONLY, "readonly"},
+            {STATE_SYSTEM_INVISIBLE, "invisible"},     {STATE_SYSTEM_OFFSCREEN, "offscreen"},
+            {STATE_SYSTEM_FOCUSABLE, "focusable"},     {STATE_SYSTEM_LINKED, "linked"},
+            {STATE_SYSTEM_DEFAULT, "default"},
+        };
+        std::string states;
+        for (const auto& [bit, text] : kStates)
+            if (bits & bit)
+                states.append(states.empty() ? "\"" : ",\"").append(text).append("\"");
+        out += ",\"state\":" + std::to_string(bits) + ",\"states\":[" + states + "]";
+        VariantClear(&state);
+    }
+    if (wanted(L"location")) {
+        long x = 0, y = 0, width = 0, height = 0;
+        asked(node.object->accLocation(&x, &y, &width, &height, id));
+        out += ",\"location\":[" + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) +
+               "," + std::to_string(height) + "]";
+    }
+    if (wanted(L"action")) {
+        BSTR action = nullptr;
+        asked(node.object->get_accDefaultAction(id, &action));
+        out += ",\"action\":" + quoted(taken(action));
+    }
+    if (wanted(L"description")) {
+        BSTR description = nullptr;
+        asked(node.object->get_accDescription(id, &description));
+        out += ",\"description\":" + quoted(taken(description));
+    }
+    if (answered == 0)
+        return false;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    std::printf("{\"hwnd\":\"0x%llx\",\"pid\":%lu,\"child\":%ld,\"path\":%s,\"name\":%s,\"role\":%ld,"
-                "\"role_text\":%s,\"state\":%ld,\"states\":[%s],\"location\":[%ld,%ld,%ld,%ld],\"action\":%s,"
-                "\"description\":%s}\n",
+    std::printf("{\"hwnd\":\"0x%llx\",\"pid\":%lu,\"child\":%ld,\"path\":%s%s}\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), process, node.child,
-                pathText(path).c_str(), quoted(taken(name)).c_str(), roleNumber, quoted(roleText).c_str(),
-                stateBits, states.c_str(), x, y, width, height, quoted(taken(action)).c_str(),
-                quoted(taken(description)).c_str());
-    VariantClear(&role);
-    VariantClear(&state);
+                pathText(path).c_str(), out.c_str());
+    return true;
 }
 
-void walk(HWND window, const Node& node, std::vector<long>& path, bool deep)
+void walk(HWND window, const Node& node, std::vector<long>& path, const Options& options)
 {
-    print(window, node, path);
-    auto children = deep ? childrenOf(node) : std::vector<Node>{};
+    print(window, node, path, options.fields);
+    auto children = options.list ? std::vector<Node>{} : childrenOf(node);
     for (std::size_t i = 0; i < children.size(); ++i) {
         if (children[i].object) {
             path.push_back(static_cast<long>(i + 1));
-            walk(window, children[i], path, deep);
+            walk(window, children[i], path, options);
             path.pop_back();
         }
         release(children[i]);
@@ -276,8 +304,8 @@ bool numbers(const wchar_t* text, wchar_t separator, std::vector<long>& out)
 bool parse(int argc, wchar_t** argv, Options& options)
 {
     for (int i = 1; i < argc; i += 2) {
-        if (argv[i] == std::wstring(L"--list")) {
-            options.list = true;
+        if (argv[i] == std::wstring(L"--list") || argv[i] == std::wstring(L"--focus")) {
+            (argv[i] == std::wstring(L"--list") ? options.list : options.focus) = true;
             --i;
             continue;
         }
@@ -299,6 +327,8 @@ bool parse(int argc, wchar_t** argv, Options& options)
             options.act = true;
             if (!numbers(value, L'.', options.action))
                 return false;
+        } else if (flag == L"--fields") {
+            options.fields = value;
         } else if (flag == L"--child") {
             if (!numbers(value, L',', options.children))
                 return false;
@@ -308,7 +338,28 @@ bool parse(int argc, wchar_t** argv, Options& options)
     }
     const int targets = !options.title.empty() + (options.window != nullptr) + (options.process != 0) +
                         !options.windowClass.empty();
-    return targets == 1 && options.act + options.list + !options.children.empty() <= 1;
+    return targets == 1 && options.act + options.list + options.focus + !options.children.empty() <= 1;
+}
+
+// The object that has the keyboard, as accFocus names it: a child id or an object of its own.
+bool printFocus(HWND window, const Node& root, const Options& options)
+{
+    VARIANT focus;
+    VariantInit(&focus);
+    if (root.object->get_accFocus(&focus) != S_OK)
+        return false;
+    bool printed = false;
+    IAccessible* object = nullptr;
+    if (focus.vt == VT_I4) {
+        printed = print(window, Node{root.object, focus.lVal}, {}, options.fields);
+    } else if (focus.vt == VT_DISPATCH && focus.pdispVal &&
+               SUCCEEDED(focus.pdispVal->QueryInterface(__uuidof(IAccessible),
+                                                        reinterpret_cast<void**>(&object)))) {
+        printed = print(window, Node{object, CHILDID_SELF}, {}, options.fields);
+        object->Release();
+    }
+    VariantClear(&focus);
+    return printed;
 }
 
 // One command line's work; its exit status.
@@ -316,9 +367,11 @@ int run(int argc, wchar_t** argv)
 {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fputs("usage: msaa_client (--title TEXT | --hwnd NUMBER | --pid NUMBER | --class NAME) "
-                   "[--wait SECONDS] [--do PATH | --list | --child IDS], or msaa_client --serve\n",
-                   stderr);
+        std::fputs(
+            "usage: msaa_client (--title TEXT | --hwnd NUMBER | --pid NUMBER | --class NAME) "
+            "[--wait SECONDS] [--do PATH | --list | --child IDS | --focus] [--fields NAMES], or msaa_client "
+            "--serve\n",
+            stderr);
         return 2;
     }
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(options.waitSeconds * 1000);
@@ -345,15 +398,13 @@ int run(int argc, wchar_t** argv)
             break;
         }
         // A screen reader told of a change to one of them by an event asks for it by its child id.
-        for (const long child : options.children) {
-            VARIANT role;
-            VariantInit(&role);
-            if (SUCCEEDED(root.object->get_accRole(Node{root.object, child}.id(), &role)))
-                print(window, Node{root.object, child}, {});
-        }
+        for (const long child : options.children)
+            print(window, Node{root.object, child}, {}, options.fields);
+        if (options.focus)
+            status = printFocus(window, root, options) ? status : 1;
         std::vector<long> path;
-        if (options.children.empty())
-            walk(window, root, path, !options.list);
+        if (options.children.empty() && !options.focus)
+            walk(window, root, path, options);
         release(root);
     }
     return status;
