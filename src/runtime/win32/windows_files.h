@@ -29,10 +29,13 @@ namespace pelindra::win32 {
 class WindowsFiles final : public FileOps
 {
 public:
+    // Backslashes, and forward slashes taken as the same.
     std::string join(std::string_view directory, std::string_view name) override;
     std::string directoryOf(std::string_view path) override;
     bool makeDirectories(std::string_view path) override;
+    // A name-surrogate reparse point (a symbolic link, a junction) is refused.
     Resolved resolve(std::string_view path) override;
+    // A file that a killed writer left moved aside is put back first.
     bool exists(std::string_view path) override;
     Opened open(std::string_view path, Access access) override;
     Result createExclusively(std::string_view path, std::string_view contents) override;
