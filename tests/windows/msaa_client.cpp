@@ -8,7 +8,7 @@
 //
 // Prints one JSON line for every accessible object of each window's client area, depth first:
 //   {"hwnd":"0x1a2","path":[2,1],"name":"返回","role":43,"role_text":"push button","state":1048576,
-//    "states":["focusable"],"location":[x,y,width,height],"action":"按"}
+//    "states":["focusable"],"location":[x,y,width,height],"action":"按","description":""}
 // path is the object's place below the window: the n-th child (from 1) of the one before; [] is the
 // client area itself. location is in screen pixels. With --do it runs the default action of the object
 // at PATH (such as 2.1) in the first window instead, and prints {"done":[2,1]}. --wait keeps looking
@@ -137,6 +137,7 @@ void print(HWND window, const Node& node, const std::vector<long>& path)
     const VARIANT id = node.id();
     BSTR name = nullptr;
     BSTR action = nullptr;
+    BSTR description = nullptr;
     VARIANT role;
     VARIANT state;
     VariantInit(&role);
@@ -144,6 +145,7 @@ void print(HWND window, const Node& node, const std::vector<long>& path)
     long x = 0, y = 0, width = 0, height = 0;
     node.object->get_accName(id, &name);
     node.object->get_accDefaultAction(id, &action);
+    node.object->get_accDescription(id, &description);
     node.object->get_accRole(id, &role);
     node.object->get_accState(id, &state);
     node.object->accLocation(&x, &y, &width, &height, id);
@@ -167,10 +169,10 @@ void print(HWND window, const Node& node, const std::vector<long>& path)
             states.append("\"").append(text).append("\"");
         }
     std::printf("{\"hwnd\":\"0x%llx\",\"path\":%s,\"name\":%s,\"role\":%ld,\"role_text\":%s,\"state\":%ld,"
-                "\"states\":[%s],\"location\":[%ld,%ld,%ld,%ld],\"action\":%s}\n",
+                "\"states\":[%s],\"location\":[%ld,%ld,%ld,%ld],\"action\":%s,\"description\":%s}\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), pathText(path).c_str(),
                 quoted(taken(name)).c_str(), roleNumber, quoted(roleText).c_str(), stateBits, states.c_str(),
-                x, y, width, height, quoted(taken(action)).c_str());
+                x, y, width, height, quoted(taken(action)).c_str(), quoted(taken(description)).c_str());
     VariantClear(&role);
     VariantClear(&state);
 }

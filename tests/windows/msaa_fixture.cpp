@@ -68,11 +68,11 @@ public:
 
 private:
     const std::vector<Element> elements_{
-        {-1, {L"测试窗口", ROLE_SYSTEM_CLIENT, STATE_SYSTEM_READONLY, {0, 0, 380, 260}, L""}},
-        {0, {L"最佳记录：12", ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, {0, 170, 300, 200}, L""}},
-        {0, {L"开始游戏", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE, {200, 20, 320, 60}, L"按"}},
-        {0, {L"面板", ROLE_SYSTEM_GROUPING, STATE_SYSTEM_READONLY, {200, 80, 360, 160}, L""}},
-        {3, {L"返回", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE, {210, 100, 290, 140}, L"按"}},
+        {-1, {L"测试窗口", ROLE_SYSTEM_CLIENT, STATE_SYSTEM_READONLY, {0, 0, 380, 260}, L"", L""}},
+        {0, {L"最佳记录：12", ROLE_SYSTEM_STATICTEXT, STATE_SYSTEM_READONLY, {0, 170, 300, 200}, L"", L""}},
+        {0, {L"开始游戏", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE, {200, 20, 320, 60}, L"按", L""}},
+        {0, {L"面板", ROLE_SYSTEM_GROUPING, STATE_SYSTEM_READONLY, {200, 80, 360, 160}, L"", L""}},
+        {3, {L"返回", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE, {210, 100, 290, 140}, L"按", L""}},
     };
 };
 

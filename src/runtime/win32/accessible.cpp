@@ -97,7 +97,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override
     {
-        return text(child, description, [](const AccessibleElement&) { return std::wstring(); });
+        return text(child, description, [](const AccessibleElement& e) { return e.description; });
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
@@ -124,7 +124,18 @@ public:
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override
     {
         VariantInit(focus);
-        return connected() ? S_FALSE : CO_E_OBJNOTCONNECTED;
+        if (!connected())
+            return CO_E_OBJNOTCONNECTED;
+        const int found = focused(id_);
+        if (found < 0)
+            return S_FALSE;
+        if (found == id_) {
+            focus->vt = VT_I4;
+            focus->lVal = CHILDID_SELF;
+            return S_OK;
+        }
+        focus->vt = VT_DISPATCH;
+        return handOut(found, &focus->pdispVal);
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override
     {
@@ -280,6 +291,18 @@ private:
         out->vt = VT_I4;
         out->lVal = field(*element);
         return S_OK;
+    }
+
+    // The element at or below id that has the keyboard, or -1.
+    int focused(int id) const
+    {
+        const auto element = connection_->source->element(id);
+        if (element && (element->state & STATE_SYSTEM_FOCUSED))
+            return id;
+        for (const int child : connection_->source->children(id))
+            if (const int found = focused(child); found >= 0)
+                return found;
+        return -1;
     }
 
     HRESULT handOut(int id, IDispatch** out) const

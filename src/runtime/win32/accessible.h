@@ -22,6 +22,8 @@ struct AccessibleElement
     long state = 0;      // STATE_SYSTEM_*
     RECT area{};         // client pixels
     std::wstring action; // the default action's name; empty when there is none
+    // What a screen reader says besides the name, where the name alone would tell too little.
+    std::wstring description;
 };
 
 // The surface's account of one window. Element 0 is the client area itself.
