@@ -8,6 +8,7 @@
 #include "win32_runtime.h"
 
 #include <dwmapi.h>
+#include <map>
 #include <oleacc.h>
 #include <windowsx.h>
 
@@ -370,36 +371,19 @@ void FormWindow::pointer(PointerAction action, LPARAM at)
 
 bool FormWindow::key(WPARAM key, LPARAM flags)
 {
-    Key pressed{};
-    switch (key) {
-    case VK_TAB:
-        pressed = GetKeyState(VK_SHIFT) < 0 ? Key::Previous : Key::Next;
-        break;
-    case VK_LEFT:
-        pressed = Key::Left;
-        break;
-    case VK_RIGHT:
-        pressed = Key::Right;
-        break;
-    case VK_UP:
-        pressed = Key::Up;
-        break;
-    case VK_DOWN:
-        pressed = Key::Down;
-        break;
-    case VK_RETURN:
-    case VK_SPACE:
-        // Held down, the key repeats; a press is one click however long it is held.
-        if (flags & (1L << 30))
-            return true;
-        pressed = Key::Activate;
-        break;
-    case VK_ESCAPE:
-        pressed = Key::Escape;
-        break;
-    default:
-        return false;
+    static const std::map<WPARAM, Key> keys{
+        {VK_LEFT, Key::Left},       {VK_RIGHT, Key::Right},    {VK_UP, Key::Up},        {VK_DOWN, Key::Down},
+        {VK_RETURN, Key::Activate}, {VK_SPACE, Key::Activate}, {VK_ESCAPE, Key::Escape}};
+    Key pressed = GetKeyState(VK_SHIFT) < 0 ? Key::Previous : Key::Next;
+    if (key != VK_TAB) {
+        const auto found = keys.find(key);
+        if (found == keys.end())
+            return false;
+        pressed = found->second;
     }
+    // Held down, the key repeats; a press is one click however long it is held.
+    if (pressed == Key::Activate && (flags & (1L << 30)))
+        return true;
     runtime_.model().key(id_, pressed);
     return true;
 }

@@ -65,11 +65,10 @@ void Win32Runtime::built(const WindowState& window)
 
 void Win32Runtime::destroyed(WindowId window)
 {
-    const auto it = forms_.find(window);
-    if (it == forms_.end())
+    auto gone = forms_.extract(window);
+    if (gone.empty())
         return;
-    auto closing = std::move(it->second);
-    forms_.erase(it);
+    auto closing = std::move(gone.mapped());
     // The owner takes input again before its modal window goes, so that Windows hands it the
     // activation rather than to some other program's window.
     enableWindows();

@@ -69,18 +69,18 @@ public:
     void mouseWentDown() { showFocus(false); }
 
 private:
-    FormWindow* form(WindowId window) const;
     void built(const WindowState& window) override;
     void destroyed(WindowId window) override;
     void changed(const WindowState& window, const ControlState* control, Property property) override;
     void opened(const WindowState& window) override;
+    // Each window takes input exactly while the model does not block it.
+    void enableWindows();
     void focus(const WindowState& window, const ControlState* control, bool activate) override;
     void looked(const WindowState& window, const ControlState& control) override;
     void wake() override;
     void ended(int code) override;
 
-    // Each window takes input exactly while the model does not block it.
-    void enableWindows();
+    FormWindow* form(WindowId window) const;
     void showFocus(bool shown);
     static LRESULT CALLBACK helperProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT helper(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
