@@ -107,7 +107,7 @@ QWidget* FormWindow::build(const WindowState& state, const ControlState& control
         break;
     case layout::ControlType::LinkBox:
     case layout::ControlType::LinkText:
-        w = new Link(layout, font, parent, runtime_.focusLook(), click);
+        w = new Clickable(layout, font, parent, runtime_.focusLook(), click);
         break;
     case layout::ControlType::Timer:
         break;

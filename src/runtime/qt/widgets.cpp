@@ -169,11 +169,27 @@ Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget*
 
 void Clickable::paintEvent(QPaintEvent* event)
 {
-    TextControl::paintEvent(event);
-    if (!showsFocus())
-        return;
-    QPainter painter(this);
-    paintFocusRing(painter, rect(), control_.type);
+    const auto type = control_.type;
+    if (type == layout::ControlType::LinkBox || type == layout::ControlType::LinkText) {
+        QPainter painter(this);
+        const auto shown = look::linkLook(type, hovered(), pressed());
+        if (shown.fill)
+            painter.fillRect(rect(), toQColor(*shown.fill));
+        if (shown.frame) {
+            painter.setPen(toQColor(*shown.frame));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        }
+        QFont f = font();
+        f.setUnderline(f.underline() || shown.underline);
+        painter.setPen(toQColor(shown.text));
+        paintLabelText(painter, box_, text_, f);
+    } else {
+        TextControl::paintEvent(event);
+    }
+    if (showsFocus()) {
+        QPainter painter(this);
+        paintFocusRing(painter, rect(), type);
+    }
 }
 
 void Clickable::activate()
@@ -203,29 +219,6 @@ void Clickable::focusOutEvent(QFocusEvent* event)
 {
     update();
     QWidget::focusOutEvent(event);
-}
-
-Link::Link(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
-           std::function<void()> onClick)
-    : Clickable(control, font, parent, look, std::move(onClick))
-{}
-
-void Link::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const auto shown = look::linkLook(control_.type, hovered(), pressed());
-    if (shown.fill)
-        painter.fillRect(rect(), toQColor(*shown.fill));
-    if (shown.frame) {
-        painter.setPen(toQColor(*shown.frame));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-    QFont f = font();
-    f.setUnderline(f.underline() || shown.underline);
-    painter.setPen(toQColor(shown.text));
-    paintLabelText(painter, box_, text_, f);
-    if (showsFocus())
-        paintFocusRing(painter, rect(), control_.type);
 }
 
 void GroupBox::paintEvent(QPaintEvent*)

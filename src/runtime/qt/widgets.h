@@ -83,8 +83,9 @@ private:
     bool shown_ = true;
 };
 
-// A label or link that answers a click and takes the keyboard; as it stands, a label drawn like any
-// other, with a dotted frame while the keyboard is on it and shown. The window hands it the pointer's
+// A label or link that answers a click and takes the keyboard; a label drawn like any other, a link of
+// either kind (a box, or text alone) in its own look, each with a dotted frame while the keyboard is on it
+// and shown. The window hands it the pointer's
 // looks from the window model. Accessibility tools see it as a push button with a Press action.
 class Clickable : public TextControl
 {
@@ -110,18 +111,6 @@ private:
     std::function<void()> onClick_;
     bool hovered_ = false;
     bool pressed_ = false;
-};
-
-// A link of either kind: a box, or text alone, each drawn in its own style.
-class Link : public Clickable
-{
-    Q_OBJECT
-public:
-    Link(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
-         std::function<void()> onClick);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 class GroupBox : public QWidget
