@@ -541,6 +541,16 @@ const WindowState* WindowModel::front() const
     return nullptr;
 }
 
+void WindowModel::used(Input input)
+{
+    const bool shown = input == Input::Keys;
+    if (std::exchange(keyboardShown_, shown) == shown)
+        return;
+    for (const auto& [name, w] : windows_)
+        if (const auto* c = w->control(w->keyboard))
+            surface_.looked(*w, *c);
+}
+
 layout::Rect WindowModel::hitArea(const WindowState& window, const ControlState& control,
                                   const Reach& reach) const
 {

@@ -148,21 +148,18 @@ void DecoratedLabel::paintEvent(QPaintEvent*)
     painter.drawPath(path);
 }
 
-bool FocusLook::eventFilter(QObject* watched, QEvent* event)
+bool InputWatch::eventFilter(QObject* watched, QEvent* event)
 {
-    const auto type = event->type();
-    if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress) {
-        const bool keys = type == QEvent::KeyPress;
-        if (std::exchange(shown_, keys) != keys)
-            if (auto* focused = QApplication::focusWidget())
-                focused->update();
-    }
+    if (event->type() == QEvent::KeyPress)
+        model_.used(Input::Keys);
+    else if (event->type() == QEvent::MouseButtonPress)
+        model_.used(Input::Pointer);
     return QObject::eventFilter(watched, event);
 }
 
 Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
-                     const FocusLook& look, std::function<void()> onClick)
-    : TextControl(control, font, parent), look_(look), onClick_(std::move(onClick))
+                     const WindowModel& model, std::function<void()> onClick)
+    : TextControl(control, font, parent), model_(model), onClick_(std::move(onClick))
 {
     setFocusPolicy(Qt::TabFocus);
 }
@@ -202,8 +199,6 @@ void Clickable::activate()
 
 void Clickable::setLooks(bool hovered, bool pressed)
 {
-    if (hovered_ == hovered && pressed_ == pressed)
-        return;
     hovered_ = hovered;
     pressed_ = pressed;
     update();

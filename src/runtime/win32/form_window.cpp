@@ -278,7 +278,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         pointer(PointerAction::Move, lParam);
         return 0;
     case WM_LBUTTONDOWN:
-        runtime_.mouseWentDown();
+        runtime_.model().used(Input::Pointer);
         pressing_ = true;
         SetCapture(window_);
         pointer(PointerAction::Press, lParam);
@@ -295,7 +295,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        runtime_.mouseWentDown();
+        runtime_.model().used(Input::Pointer);
         return 0;
     case WM_MOUSELEAVE:
         tracking_ = false;
@@ -314,7 +314,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        runtime_.keyWentDown();
+        runtime_.model().used(Input::Keys);
         if (message == WM_KEYDOWN && key(wParam, lParam))
             return 0;
         break;
@@ -446,7 +446,7 @@ void FormWindow::paintControl(HDC dc, const WindowState& state, const ControlSta
     }
     SelectObject(dc, runtime_.fonts().get(box.font, scale_(box.font.pixels)));
     drawCaption(dc, box, control.caption, colour, at, scale_);
-    if (active_ && runtime_.focusShown() && state.keyboard == layout.name)
+    if (active_ && runtime_.model().keyboardShown() && state.keyboard == layout.name)
         drawFocusRing(dc, look::focusRing(layout.type), at, scale_);
 }
 

@@ -125,14 +125,6 @@ void Win32Runtime::enableWindows()
             w->enable(!model_.blocked(*state));
 }
 
-void Win32Runtime::showFocus(bool shown)
-{
-    if (std::exchange(focusShown_, shown) == shown)
-        return;
-    for (const auto& [id, w] : forms_)
-        w->redraw();
-}
-
 void Win32Runtime::RunMessageLoop()
 {
     if (model_.exiting())

@@ -62,11 +62,6 @@ public:
     HMODULE module() const { return module_; }
     FontCache& fonts() { return fontCache_; }
     Pictures& pictures() { return pictures_; }
-    // Whether the control with the keyboard shows it, as a browser's :focus-visible does: from the start
-    // and after any key, until a mouse button goes down.
-    bool focusShown() const { return focusShown_; }
-    void keyWentDown() { showFocus(true); }
-    void mouseWentDown() { showFocus(false); }
 
 private:
     void built(const WindowState& window) override;
@@ -81,7 +76,6 @@ private:
     void ended(int code) override;
 
     FormWindow* form(WindowId window) const;
-    void showFocus(bool shown);
     static LRESULT CALLBACK helperProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT helper(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -98,7 +92,6 @@ private:
     // Closed windows, kept until no message of theirs is being handled any more.
     std::vector<std::unique_ptr<FormWindow>> closed_;
     bool awake_ = false;
-    bool focusShown_ = true;
     int exitCode_ = 0;
 };
 
