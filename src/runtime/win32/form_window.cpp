@@ -23,11 +23,6 @@ constexpr UINT kPress = WM_APP;
 
 constexpr wchar_t kPressAction[] = L"按下";
 
-COLORREF colourOf(look::Colour colour)
-{
-    return static_cast<COLORREF>(colour) & 0xFFFFFF;
-}
-
 bool isText(layout::ControlType type)
 {
     return type != layout::ControlType::PictureBox && type != layout::ControlType::GroupBox &&
