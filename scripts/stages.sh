@@ -26,22 +26,27 @@ stage() {
         esac
     done
     echo "== stage $stage_name"
+    stage_start=$(date +%s)
     # Not in an if: the shell ignores set -e in the subshell of a condition.
     (
         set -e
         "$@"
     )
     stage_status=$?
+    stage_took="in $(($(date +%s) - stage_start)) s"
     if [ "$stage_status" -eq 0 ]; then
         stages_passed="$stages_passed$stage_name "
-        stages_note "$stage_name" passed
+        stages_note "$stage_name" "passed $stage_took"
     else
-        stages_note "$stage_name" "failed (status $stage_status)"
+        stages_note "$stage_name" "failed (status $stage_status) $stage_took"
     fi
 }
 
 stages_note() {
-    [ "$2" = passed ] || stages_status=1
+    case $2 in
+    passed*) ;;
+    *) stages_status=1 ;;
+    esac
     stages_report="$stages_report
 stage $1: $2"
 }

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Pelindra developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rules/game_state.h"
+#include "runtime/web/local_storage.h"
 #include "runtime/web/page_end.h"
 #include "runtime/web/web_runtime.h"
 #include "screens/program.h"
@@ -13,8 +14,11 @@ namespace {
 // Lives as long as the page does: the browser's loop goes on delivering events once main has returned.
 struct Session
 {
-    Session(emscripten::val stage, emscripten::val bridge) : runtime(std::move(stage), std::move(bridge)) {}
+    Session(emscripten::val stage, emscripten::val bridge)
+        : runtime(store, std::move(stage), std::move(bridge))
+    {}
 
+    pelindra::web::LocalStorage store;
     pelindra::web::WebRuntime runtime;
     pelindra::GameState state;
 };

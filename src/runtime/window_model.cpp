@@ -330,10 +330,9 @@ void WindowModel::load(std::string_view name, bool modal, Handler afterClose, bo
     if (!w->visible)
         return;
     noteFront(id);
-    // The keyboard is in place before the window shows, so that the window system gives it there.
+    surface_.opened(*w);
     if (const auto* to = keyboardEntry(*w))
         moveKeyboard(*w, to);
-    surface_.opened(*w);
 }
 
 void WindowModel::close(std::string_view name)
@@ -370,12 +369,13 @@ void WindowModel::set(std::string_view window, std::string_view control, Propert
             return surface_.changed(*w, nullptr, property);
         }
         const bool was = std::exchange(w->visible, integerOf(value) != 0);
+        surface_.changed(*w, nullptr, property);
         if (w->visible && !was) {
             noteFront(w->id);
             if (const auto* to = keyboardEntry(*w, w->keyboard))
                 moveKeyboard(*w, to);
         }
-        return surface_.changed(*w, nullptr, property);
+        return;
     }
     auto* c = w->control(control);
     if (c == nullptr)
@@ -539,6 +539,16 @@ const WindowState* WindowModel::front() const
         if (w->visible)
             return w.get();
     return nullptr;
+}
+
+void WindowModel::used(Input input)
+{
+    const bool shown = input == Input::Keys;
+    if (std::exchange(keyboardShown_, shown) == shown)
+        return;
+    for (const auto& [name, w] : windows_)
+        if (const auto* c = w->control(w->keyboard))
+            surface_.looked(*w, *c);
 }
 
 layout::Rect WindowModel::hitArea(const WindowState& window, const ControlState& control,

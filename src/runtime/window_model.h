@@ -107,6 +107,13 @@ enum class Key : std::uint8_t
     Escape,
 };
 
+// What the player last used: any key, or any button of the pointer.
+enum class Input : std::uint8_t
+{
+    Keys,
+    Pointer,
+};
+
 // What the pointer did, at a point of a window's client area.
 enum class PointerAction : std::uint8_t
 {
@@ -206,6 +213,13 @@ public:
     // window the player last used or saw open.
     const WindowState* front() const;
 
+    // Whether the control with the keyboard shows that it has it, as a browser's :focus-visible does:
+    // from the start and after any key, until a button of the pointer goes down. Each surface tells of
+    // every key and button, those the windows do not answer too; a change comes to each window's
+    // control with the keyboard as a change of its looks.
+    bool keyboardShown() const { return keyboardShown_; }
+    void used(Input input);
+
     // The pointer. Controls stack with the first listed on top, each container's controls above it and
     // inside it; a label that answers nothing lets the pointer through to what lies beneath.
     const ControlState* hit(const WindowState& window, Point at, const Reach& reach = {}) const;
@@ -272,7 +286,8 @@ private:
     std::function<void()> cleanup_;
     WindowId nextId_ = 1;
     WindowId front_ = 0; // the window last used or shown
-    int depth_ = 0;      // handlers running
+    bool keyboardShown_ = true;
+    int depth_ = 0; // handlers running
     bool exiting_ = false;
 };
 

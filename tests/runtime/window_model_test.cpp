@@ -218,7 +218,9 @@ struct KeyboardSurface : NoSurface
     {
         focused = control == nullptr ? "none" : control->layout->name;
     }
+    void looked(const WindowState&, const ControlState& control) override { relooked = control.layout->name; }
     std::string_view focused;
+    std::string_view relooked;
 };
 
 std::string_view nameOf(const ControlState* control)
@@ -307,6 +309,12 @@ TEST(Keyboard, TabWrapsTheArrowsFollowAMovedBoxAndTheKeyboardLeavesAHiddenContro
     EXPECT_EQ(surface.focused, "go");
     EXPECT_EQ(spokenName(*model.window("Keys"), *model.window("Keys")->control("d1")), "空")
         << "an empty box still has something to say";
+    EXPECT_TRUE(model.keyboardShown());
+    model.used(Input::Pointer);
+    EXPECT_FALSE(model.keyboardShown()) << "a button hides where the keyboard is";
+    EXPECT_EQ(surface.relooked, "go");
+    model.used(Input::Keys);
+    EXPECT_TRUE(model.keyboardShown()) << "until a key shows it again";
 }
 
 // A link over another, a label that answers nothing over a box, a link that sticks out of its panel, a

@@ -27,7 +27,7 @@ QtRuntime::QtRuntime(SettingsStore& store)
 {
     // The record window is at times the only window; closing it must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::instance()->installEventFilter(&focusLook_);
+    QApplication::instance()->installEventFilter(&input_);
     installAccessibility();
 }
 

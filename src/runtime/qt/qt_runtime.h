@@ -45,7 +45,6 @@ public:
     // full picture).
     QPixmap picture(std::string_view asset, QSize size = {});
     QIcon icon(std::string_view asset);
-    const FocusLook& focusLook() const { return focusLook_; }
 
 private:
     FormWindow* form(WindowId window) const;
@@ -70,7 +69,7 @@ private:
     QHash<QString, QPixmap> pictures_;
     QHash<QString, QIcon> icons_;
     SettingsStore& store_;
-    FocusLook focusLook_;
+    InputWatch input_{model_};
     int exitCode_ = 0;
 };
 

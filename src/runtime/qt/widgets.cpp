@@ -148,32 +148,45 @@ void DecoratedLabel::paintEvent(QPaintEvent*)
     painter.drawPath(path);
 }
 
-bool FocusLook::eventFilter(QObject* watched, QEvent* event)
+bool InputWatch::eventFilter(QObject* watched, QEvent* event)
 {
-    const auto type = event->type();
-    if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress) {
-        const bool keys = type == QEvent::KeyPress;
-        if (std::exchange(shown_, keys) != keys)
-            if (auto* focused = QApplication::focusWidget())
-                focused->update();
-    }
+    if (event->type() == QEvent::KeyPress)
+        model_.used(Input::Keys);
+    else if (event->type() == QEvent::MouseButtonPress)
+        model_.used(Input::Pointer);
     return QObject::eventFilter(watched, event);
 }
 
 Clickable::Clickable(const layout::Control& control, const QFont& font, QWidget* parent,
-                     const FocusLook& look, std::function<void()> onClick)
-    : TextControl(control, font, parent), look_(look), onClick_(std::move(onClick))
+                     const WindowModel& model, std::function<void()> onClick)
+    : TextControl(control, font, parent), model_(model), onClick_(std::move(onClick))
 {
     setFocusPolicy(Qt::TabFocus);
 }
 
 void Clickable::paintEvent(QPaintEvent* event)
 {
-    TextControl::paintEvent(event);
-    if (!showsFocus())
-        return;
-    QPainter painter(this);
-    paintFocusRing(painter, rect(), control_.type);
+    const auto type = control_.type;
+    if (type == layout::ControlType::LinkBox || type == layout::ControlType::LinkText) {
+        QPainter painter(this);
+        const auto shown = look::linkLook(type, hovered(), pressed());
+        if (shown.fill)
+            painter.fillRect(rect(), toQColor(*shown.fill));
+        if (shown.frame) {
+            painter.setPen(toQColor(*shown.frame));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        }
+        QFont f = font();
+        f.setUnderline(f.underline() || shown.underline);
+        painter.setPen(toQColor(shown.text));
+        paintLabelText(painter, box_, text_, f);
+    } else {
+        TextControl::paintEvent(event);
+    }
+    if (showsFocus()) {
+        QPainter painter(this);
+        paintFocusRing(painter, rect(), type);
+    }
 }
 
 void Clickable::activate()
@@ -186,8 +199,6 @@ void Clickable::activate()
 
 void Clickable::setLooks(bool hovered, bool pressed)
 {
-    if (hovered_ == hovered && pressed_ == pressed)
-        return;
     hovered_ = hovered;
     pressed_ = pressed;
     update();
@@ -203,29 +214,6 @@ void Clickable::focusOutEvent(QFocusEvent* event)
 {
     update();
     QWidget::focusOutEvent(event);
-}
-
-Link::Link(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
-           std::function<void()> onClick)
-    : Clickable(control, font, parent, look, std::move(onClick))
-{}
-
-void Link::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const auto shown = look::linkLook(control_.type, hovered(), pressed());
-    if (shown.fill)
-        painter.fillRect(rect(), toQColor(*shown.fill));
-    if (shown.frame) {
-        painter.setPen(toQColor(*shown.frame));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-    QFont f = font();
-    f.setUnderline(f.underline() || shown.underline);
-    painter.setPen(toQColor(shown.text));
-    paintLabelText(painter, box_, text_, f);
-    if (showsFocus())
-        paintFocusRing(painter, rect(), control_.type);
 }
 
 void GroupBox::paintEvent(QPaintEvent*)

@@ -6,6 +6,7 @@
 
 #include "runtime/layout.h"
 #include "runtime/look.h"
+#include "runtime/window_model.h"
 
 #include <QColor>
 #include <QFont>
@@ -66,31 +67,30 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// Whether the control that has the keyboard shows it, as a browser's :focus-visible does: from the start
-// and from any key press on, until a mouse button is pressed. So a player of the mouse alone sees no mark
-// of where the keyboard is.
-class FocusLook : public QObject
+// Tells the window model of every key and every button of the pointer the application sees.
+class InputWatch : public QObject
 {
     Q_OBJECT
 public:
-    bool shown() const { return shown_; }
+    explicit InputWatch(WindowModel& model) : model_(model) {}
 
 protected:
     // Installed on the application, to see every press.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool shown_ = true;
+    WindowModel& model_;
 };
 
-// A label or link that answers a click and takes the keyboard; as it stands, a label drawn like any
-// other, with a dotted frame while the keyboard is on it and shown. The window hands it the pointer's
+// A label or link that answers a click and takes the keyboard; a label drawn like any other, a link of
+// either kind (a box, or text alone) in its own look, each with a dotted frame while the keyboard is on it
+// and shown. The window hands it the pointer's
 // looks from the window model. Accessibility tools see it as a push button with a Press action.
 class Clickable : public TextControl
 {
     Q_OBJECT
 public:
-    Clickable(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
+    Clickable(const layout::Control& control, const QFont& font, QWidget* parent, const WindowModel& model,
               std::function<void()> onClick);
 
     // What an assistive tool's press does.
@@ -103,25 +103,13 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     bool hovered() const { return hovered_; }
     bool pressed() const { return pressed_; }
-    bool showsFocus() const { return hasFocus() && look_.shown(); }
+    bool showsFocus() const { return hasFocus() && model_.keyboardShown(); }
 
 private:
-    const FocusLook& look_;
+    const WindowModel& model_;
     std::function<void()> onClick_;
     bool hovered_ = false;
     bool pressed_ = false;
-};
-
-// A link of either kind: a box, or text alone, each drawn in its own style.
-class Link : public Clickable
-{
-    Q_OBJECT
-public:
-    Link(const layout::Control& control, const QFont& font, QWidget* parent, const FocusLook& look,
-         std::function<void()> onClick);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 class GroupBox : public QWidget

@@ -9,8 +9,8 @@ namespace pelindra::web {
 
 using emscripten::val;
 
-WebRuntime::WebRuntime(val stage, val bridge)
-    : StandardRuntime(static_cast<WindowSurface&>(*this)), bridge_(bridge),
+WebRuntime::WebRuntime(SettingsStore& store, val stage, val bridge)
+    : StandardRuntime(static_cast<WindowSurface&>(*this)), store_(store), bridge_(bridge),
       page_(model_, std::move(stage), bridge)
 {}
 

@@ -7,7 +7,7 @@
 // is running (the code after a modal window) runs as that entry returns.
 
 #include "dom_page.h"
-#include "local_storage.h"
+#include "runtime/settings_store.h"
 #include "runtime/standard_runtime.h"
 
 #include <cstdint>
@@ -33,8 +33,9 @@ enum class PageEvent : std::int32_t
 class WebRuntime final : private WindowSurface, public StandardRuntime
 {
 public:
-    // stage: the element the windows are placed on; bridge: the page's side (bridge.js).
-    WebRuntime(emscripten::val stage, emscripten::val bridge);
+    // store: where the record is kept; stage: the element the windows are placed on; bridge: the page's
+    // side (bridge.js).
+    WebRuntime(SettingsStore& store, emscripten::val stage, emscripten::val bridge);
     ~WebRuntime() override;
 
     void OpenStartWindow(std::string_view window) override;
@@ -68,7 +69,7 @@ private:
     void wake() override {}
     void ended(int code) override;
 
-    LocalStorage store_;
+    SettingsStore& store_;
     emscripten::val bridge_;
     DomPage page_;
 };

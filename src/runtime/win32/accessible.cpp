@@ -129,13 +129,7 @@ public:
         const int found = focused(id_);
         if (found < 0)
             return S_FALSE;
-        if (found == id_) {
-            focus->vt = VT_I4;
-            focus->lVal = CHILDID_SELF;
-            return S_OK;
-        }
-        focus->vt = VT_DISPATCH;
-        return handOut(found, &focus->pdispVal);
+        return answer(found, focus);
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override
     {
@@ -191,13 +185,7 @@ public:
                     break;
                 }
         }
-        if (found == id_) {
-            hit->vt = VT_I4;
-            hit->lVal = CHILDID_SELF;
-            return S_OK;
-        }
-        hit->vt = VT_DISPATCH;
-        return handOut(found, &hit->pdispVal);
+        return answer(found, hit);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
     {
@@ -305,6 +293,17 @@ private:
         return -1;
     }
 
+    // This object as itself, or another of the window's as an object of its own.
+    HRESULT answer(int found, VARIANT* out)
+    {
+        if (found == id_) {
+            out->vt = VT_I4;
+            out->lVal = CHILDID_SELF;
+            return S_OK;
+        }
+        out->vt = VT_DISPATCH;
+        return handOut(found, &out->pdispVal);
+    }
     HRESULT handOut(int id, IDispatch** out) const
     {
         *out = new Object(connection_, id);

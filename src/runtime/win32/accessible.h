@@ -7,6 +7,8 @@
 // Each element is an object of its own; its number is also its child id, so that an event about it
 // (NotifyWinEvent) reaches the same object.
 
+#include "gdi.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,15 +43,13 @@ public:
     virtual bool act(int id) = 0;
 };
 
-class AccessibleWindow
+class AccessibleWindow : OwnsHandles
 {
 public:
     // The source must outlive this object.
     AccessibleWindow(HWND window, AccessibleSource& source);
     // Every object handed out answers CO_E_OBJNOTCONNECTED from here on, whoever still holds it.
     ~AccessibleWindow();
-    AccessibleWindow(const AccessibleWindow&) = delete;
-    AccessibleWindow& operator=(const AccessibleWindow&) = delete;
 
     // The answer to WM_GETOBJECT, when it asks for the client area; nothing otherwise, for
     // DefWindowProc to give.

@@ -5,17 +5,17 @@
 // Paints a window in a bitmap first and copies the result in one go, so that a picture drawn and then
 // written over never flickers on the screen. For WM_PAINT, in place of BeginPaint and EndPaint.
 
+#include "gdi.h"
+
 #include <windows.h>
 
 namespace pelindra::win32 {
 
-class BufferedPaint
+class BufferedPaint : OwnsHandles
 {
 public:
     explicit BufferedPaint(HWND window);
     ~BufferedPaint();
-    BufferedPaint(const BufferedPaint&) = delete;
-    BufferedPaint& operator=(const BufferedPaint&) = delete;
 
     // Draw here in client coordinates. Where no bitmap can be had, this is the window's own DC.
     HDC dc() const { return buffer_ ? buffer_ : paint_.hdc; }

@@ -5,6 +5,8 @@
 // Drawing at each monitor's own scale. Windows grew its DPI functions over several versions, so each is
 // looked up when the program starts, and every helper here falls back to what an older Windows offers.
 
+#include "gdi.h"
+
 #include <windows.h>
 
 namespace pelindra::win32 {
@@ -60,14 +62,12 @@ int systemMetric(int index, UINT dpi, const DpiFunctions& functions = DpiFunctio
 
 // Runs the thread at another awareness while it lives, where Windows can (10, 1607): for a window that
 // must be created at one, such as a message box that Windows should stretch.
-class ThreadDpiAwareness
+class ThreadDpiAwareness : OwnsHandles
 {
 public:
     explicit ThreadDpiAwareness(DPI_AWARENESS_CONTEXT context,
                                 const DpiFunctions& functions = DpiFunctions::system());
     ~ThreadDpiAwareness();
-    ThreadDpiAwareness(const ThreadDpiAwareness&) = delete;
-    ThreadDpiAwareness& operator=(const ThreadDpiAwareness&) = delete;
 
 private:
     const DpiFunctions& functions_;

@@ -53,11 +53,6 @@ std::size_t breakAt(std::wstring_view text, std::size_t fit)
     return fit;
 }
 
-COLORREF colourOf(look::Colour colour)
-{
-    return static_cast<COLORREF>(colour) & 0xFFFFFF;
-}
-
 struct Dib
 {
     HBITMAP bitmap = nullptr;
@@ -143,6 +138,11 @@ HFONT FontCache::get(const look::Font& font, int pixels)
         found = made_.emplace(std::move(key), fonts_.create(request)).first;
     }
     return found->second.get();
+}
+
+COLORREF colourOf(look::Colour colour)
+{
+    return static_cast<COLORREF>(colour) & 0xFFFFFF;
 }
 
 std::vector<std::wstring> shownLines(HDC dc, std::string_view caption, bool wrap, int width)

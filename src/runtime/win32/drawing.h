@@ -46,6 +46,9 @@ private:
 
 // A caption's lines as they are drawn: each of its own lines, and with wrap, split where a line of the
 // text would leave the width, after a space or between two Chinese characters where it can.
+// The look's colours are in the encoding of a COLORREF already.
+COLORREF colourOf(look::Colour colour);
+
 std::vector<std::wstring> shownLines(HDC dc, std::string_view caption, bool wrap, int width);
 
 // A caption drawn in its box (look::textBox) of the control at `control`, in the font selected into dc.

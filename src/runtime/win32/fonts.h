@@ -28,13 +28,11 @@ struct FontRequest
     bool underline = false;
 };
 
-class Fonts
+class Fonts : OwnsHandles
 {
 public:
     explicit Fonts(HMODULE module);
     ~Fonts();
-    Fonts(const Fonts&) = delete;
-    Fonts& operator=(const Fonts&) = delete;
 
     // Whether both embedded faces could be registered.
     bool embeddedLoaded() const;

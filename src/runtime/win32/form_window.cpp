@@ -8,6 +8,7 @@
 #include "win32_runtime.h"
 
 #include <dwmapi.h>
+#include <map>
 #include <oleacc.h>
 #include <windowsx.h>
 
@@ -21,11 +22,6 @@ constexpr DWORD kLiveRegionChanged = 0x8019;
 constexpr UINT kPress = WM_APP;
 
 constexpr wchar_t kPressAction[] = L"按下";
-
-COLORREF colourOf(look::Colour colour)
-{
-    return static_cast<COLORREF>(colour) & 0xFFFFFF;
-}
 
 bool isText(layout::ControlType type)
 {
@@ -277,7 +273,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         pointer(PointerAction::Move, lParam);
         return 0;
     case WM_LBUTTONDOWN:
-        runtime_.mouseWentDown();
+        runtime_.model().used(Input::Pointer);
         pressing_ = true;
         SetCapture(window_);
         pointer(PointerAction::Press, lParam);
@@ -294,7 +290,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        runtime_.mouseWentDown();
+        runtime_.model().used(Input::Pointer);
         return 0;
     case WM_MOUSELEAVE:
         tracking_ = false;
@@ -313,7 +309,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        runtime_.keyWentDown();
+        runtime_.model().used(Input::Keys);
         if (message == WM_KEYDOWN && key(wParam, lParam))
             return 0;
         break;
@@ -370,36 +366,19 @@ void FormWindow::pointer(PointerAction action, LPARAM at)
 
 bool FormWindow::key(WPARAM key, LPARAM flags)
 {
-    Key pressed{};
-    switch (key) {
-    case VK_TAB:
-        pressed = GetKeyState(VK_SHIFT) < 0 ? Key::Previous : Key::Next;
-        break;
-    case VK_LEFT:
-        pressed = Key::Left;
-        break;
-    case VK_RIGHT:
-        pressed = Key::Right;
-        break;
-    case VK_UP:
-        pressed = Key::Up;
-        break;
-    case VK_DOWN:
-        pressed = Key::Down;
-        break;
-    case VK_RETURN:
-    case VK_SPACE:
-        // Held down, the key repeats; a press is one click however long it is held.
-        if (flags & (1L << 30))
-            return true;
-        pressed = Key::Activate;
-        break;
-    case VK_ESCAPE:
-        pressed = Key::Escape;
-        break;
-    default:
-        return false;
+    static const std::map<WPARAM, Key> keys{
+        {VK_LEFT, Key::Left},       {VK_RIGHT, Key::Right},    {VK_UP, Key::Up},        {VK_DOWN, Key::Down},
+        {VK_RETURN, Key::Activate}, {VK_SPACE, Key::Activate}, {VK_ESCAPE, Key::Escape}};
+    Key pressed = GetKeyState(VK_SHIFT) < 0 ? Key::Previous : Key::Next;
+    if (key != VK_TAB) {
+        const auto found = keys.find(key);
+        if (found == keys.end())
+            return false;
+        pressed = found->second;
     }
+    // Held down, the key repeats; a press is one click however long it is held.
+    if (pressed == Key::Activate && (flags & (1L << 30)))
+        return true;
     runtime_.model().key(id_, pressed);
     return true;
 }
@@ -462,7 +441,7 @@ void FormWindow::paintControl(HDC dc, const WindowState& state, const ControlSta
     }
     SelectObject(dc, runtime_.fonts().get(box.font, scale_(box.font.pixels)));
     drawCaption(dc, box, control.caption, colour, at, scale_);
-    if (active_ && runtime_.focusShown() && state.keyboard == layout.name)
+    if (active_ && runtime_.model().keyboardShown() && state.keyboard == layout.name)
         drawFocusRing(dc, look::focusRing(layout.type), at, scale_);
 }
 

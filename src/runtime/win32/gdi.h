@@ -2,13 +2,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// GDI objects that delete themselves.
+// GDI objects that delete themselves, and what holds handles of its own.
 
 #include <memory>
 #include <type_traits>
 #include <windows.h>
 
 namespace pelindra::win32 {
+
+// Holds handles that only it may release, so it is never copied.
+class OwnsHandles
+{
+public:
+    OwnsHandles() = default;
+    OwnsHandles(const OwnsHandles&) = delete;
+    OwnsHandles& operator=(const OwnsHandles&) = delete;
+};
 
 struct GdiObjectDeleter
 {

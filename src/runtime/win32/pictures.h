@@ -42,14 +42,12 @@ private:
 // An empty size wants the largest.
 std::size_t bestFrame(std::span<const SIZE> frames, SIZE wanted);
 
-class Pictures
+class Pictures : OwnsHandles
 {
 public:
     // COM must stay initialised on this thread while the object lives.
     explicit Pictures(HMODULE module);
     ~Pictures();
-    Pictures(const Pictures&) = delete;
-    Pictures& operator=(const Pictures&) = delete;
 
     // Whether Windows has the imaging component at all (XP before SP3 has not).
     bool available() const { return factory_ != nullptr; }

@@ -65,11 +65,10 @@ void Win32Runtime::built(const WindowState& window)
 
 void Win32Runtime::destroyed(WindowId window)
 {
-    const auto it = forms_.find(window);
-    if (it == forms_.end())
+    auto gone = forms_.extract(window);
+    if (gone.empty())
         return;
-    auto closing = std::move(it->second);
-    forms_.erase(it);
+    auto closing = std::move(gone.mapped());
     // The owner takes input again before its modal window goes, so that Windows hands it the
     // activation rather than to some other program's window.
     enableWindows();
@@ -124,14 +123,6 @@ void Win32Runtime::enableWindows()
     for (const auto& [id, w] : forms_)
         if (const auto* state = model_.window(id))
             w->enable(!model_.blocked(*state));
-}
-
-void Win32Runtime::showFocus(bool shown)
-{
-    if (std::exchange(focusShown_, shown) == shown)
-        return;
-    for (const auto& [id, w] : forms_)
-        w->redraw();
 }
 
 void Win32Runtime::RunMessageLoop()

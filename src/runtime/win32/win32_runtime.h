@@ -62,26 +62,20 @@ public:
     HMODULE module() const { return module_; }
     FontCache& fonts() { return fontCache_; }
     Pictures& pictures() { return pictures_; }
-    // Whether the control with the keyboard shows it, as a browser's :focus-visible does: from the start
-    // and after any key, until a mouse button goes down.
-    bool focusShown() const { return focusShown_; }
-    void keyWentDown() { showFocus(true); }
-    void mouseWentDown() { showFocus(false); }
 
 private:
-    FormWindow* form(WindowId window) const;
     void built(const WindowState& window) override;
     void destroyed(WindowId window) override;
     void changed(const WindowState& window, const ControlState* control, Property property) override;
     void opened(const WindowState& window) override;
+    // Each window takes input exactly while the model does not block it.
+    void enableWindows();
     void focus(const WindowState& window, const ControlState* control, bool activate) override;
     void looked(const WindowState& window, const ControlState& control) override;
     void wake() override;
     void ended(int code) override;
 
-    // Each window takes input exactly while the model does not block it.
-    void enableWindows();
-    void showFocus(bool shown);
+    FormWindow* form(WindowId window) const;
     static LRESULT CALLBACK helperProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT helper(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -98,7 +92,6 @@ private:
     // Closed windows, kept until no message of theirs is being handled any more.
     std::vector<std::unique_ptr<FormWindow>> closed_;
     bool awake_ = false;
-    bool focusShown_ = true;
     int exitCode_ = 0;
 };
 

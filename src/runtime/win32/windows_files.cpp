@@ -459,108 +459,114 @@ private:
     bool locked_ = false;
 };
 
-} // namespace
-
-std::string WindowsFiles::join(std::string_view directory, std::string_view name)
+// Backslashes, and forward slashes taken as the same; a name-surrogate reparse point (a symbolic link,
+// a junction) refused; and a file that a killed writer left moved aside put back before it is looked
+// for.
+class WindowsFiles final : public FileOps
 {
-    return joinPath(directory, name);
-}
-
-std::string WindowsFiles::directoryOf(std::string_view path)
-{
-    return directoryPart(path);
-}
-
-bool WindowsFiles::makeDirectories(std::string_view given)
-{
-    const std::string path(given);
-    const auto wide = native(path);
-    if (const DWORD attributes = GetFileAttributesW(wide.c_str()); attributes != INVALID_FILE_ATTRIBUTES)
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (const auto parent = directoryPart(path); parent.size() < path.size() && parent != ".")
-        makeDirectories(parent);
-    CreateDirectoryW(wide.c_str(), nullptr);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-FileOps::Resolved WindowsFiles::resolve(std::string_view given)
-{
-    std::string path(given);
-    const Handle file(CreateFileW(native(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                  nullptr));
-    if (!file)
-        return {std::move(path), {}};
-    auto refusal = refusalOf(reparseTag(file.get()));
-    return {std::move(path), std::move(refusal)};
-}
-
-// A file that a writer killed inside its replacement had moved aside is there all the same.
-bool WindowsFiles::exists(std::string_view given)
-{
-    const std::string path(given);
-    return GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES ||
-           (GetLastError() == ERROR_FILE_NOT_FOUND && restoreMovedAside(path));
-}
-
-FileOps::Opened WindowsFiles::open(std::string_view given, Access access)
-{
-    std::string path(given);
-    const auto wide = native(path);
-    const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-    const auto openAs = [&](DWORD flags) {
-        return Handle(CreateFileW(wide.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
-    };
-    auto file = openAs(FILE_FLAG_OPEN_REPARSE_POINT);
-    if (!file) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-            return {nullptr, fault(error)};
-        if (!restoreMovedAside(path))
-            return {nullptr, {Status::Missing, errorText(error)}};
-        file = openAs(FILE_FLAG_OPEN_REPARSE_POINT);
-        if (!file)
-            return {nullptr, fault()};
+public:
+    std::string join(std::string_view directory, std::string_view name) override
+    {
+        return joinPath(directory, name);
     }
-    const DWORD tag = reparseTag(file.get());
-    if (auto refusal = refusalOf(tag))
-        return {nullptr, {Status::Failed, std::move(*refusal)}};
-    // A filter's own reparse point: opened again through the filter, which gives the contents.
-    if (tag != 0 && !(file = openAs(FILE_ATTRIBUTE_NORMAL)))
-        return {nullptr, fault()};
-    return {std::make_unique<WindowsFile>(std::move(file), std::move(path)), {}};
-}
 
-// Made whole under a temporary name, then moved to the path, which fails when another copy got there
-// first.
-FileOps::Result WindowsFiles::createExclusively(std::string_view given, std::string_view contents)
-{
-    const std::string target(given);
-    std::wstring staged;
-    if (const DWORD error = stage(target, contents, staged); error != ERROR_SUCCESS)
+    std::string directoryOf(std::string_view path) override { return directoryPart(path); }
+
+    bool makeDirectories(std::string_view given) override
+    {
+        const std::string path(given);
+        const auto wide = native(path);
+        if (const DWORD attributes = GetFileAttributesW(wide.c_str()); attributes != INVALID_FILE_ATTRIBUTES)
+            return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (const auto parent = directoryPart(path); parent.size() < path.size() && parent != ".")
+            makeDirectories(parent);
+        CreateDirectoryW(wide.c_str(), nullptr);
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+
+    Resolved resolve(std::string_view given) override
+    {
+        std::string path(given);
+        const Handle file(CreateFileW(native(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                      OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file)
+            return {std::move(path), {}};
+        auto refusal = refusalOf(reparseTag(file.get()));
+        return {std::move(path), std::move(refusal)};
+    }
+
+    // A file that a writer killed inside its replacement had moved aside is there all the same.
+    bool exists(std::string_view given) override
+    {
+        const std::string path(given);
+        return GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES ||
+               (GetLastError() == ERROR_FILE_NOT_FOUND && restoreMovedAside(path));
+    }
+
+    Opened open(std::string_view given, Access access) override
+    {
+        std::string path(given);
+        const auto wide = native(path);
+        const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+        const auto openAs = [&](DWORD flags) {
+            return Handle(
+                CreateFileW(wide.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+        };
+        auto file = openAs(FILE_FLAG_OPEN_REPARSE_POINT);
+        if (!file) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+                return {nullptr, fault(error)};
+            if (!restoreMovedAside(path))
+                return {nullptr, {Status::Missing, errorText(error)}};
+            file = openAs(FILE_FLAG_OPEN_REPARSE_POINT);
+            if (!file)
+                return {nullptr, fault()};
+        }
+        const DWORD tag = reparseTag(file.get());
+        if (auto refusal = refusalOf(tag))
+            return {nullptr, {Status::Failed, std::move(*refusal)}};
+        // A filter's own reparse point: opened again through the filter, which gives the contents.
+        if (tag != 0 && !(file = openAs(FILE_ATTRIBUTE_NORMAL)))
+            return {nullptr, fault()};
+        return {std::make_unique<WindowsFile>(std::move(file), std::move(path)), {}};
+    }
+
+    // Made whole under a temporary name, then moved to the path, which fails when another copy got there
+    // first.
+    Result createExclusively(std::string_view given, std::string_view contents) override
+    {
+        const std::string target(given);
+        std::wstring staged;
+        if (const DWORD error = stage(target, contents, staged); error != ERROR_SUCCESS)
+            return fault(error);
+        if (MoveFileExW(staged.c_str(), native(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            sweep(target);
+            return {};
+        }
+        const DWORD error = GetLastError();
+        DeleteFileW(staged.c_str());
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+            return {Status::Exists, {}};
         return fault(error);
-    if (MoveFileExW(staged.c_str(), native(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
-        sweep(target);
+    }
+
+    Result probe(std::string_view path) override
+    {
+        const Handle file(CreateFileW(native(temporaryName(path, "tmp")).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                      nullptr));
+        if (!file)
+            return fault();
+        if (!inFolder(file.get(), native(directoryPart(path))))
+            return fault(ERROR_ACCESS_DENIED);
         return {};
     }
-    const DWORD error = GetLastError();
-    DeleteFileW(staged.c_str());
-    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
-        return {Status::Exists, {}};
-    return fault(error);
-}
+};
 
-FileOps::Result WindowsFiles::probe(std::string_view path)
-{
-    const Handle file(CreateFileW(native(temporaryName(path, "tmp")).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (!file)
-        return fault();
-    if (!inFolder(file.get(), native(directoryPart(path))))
-        return fault(ERROR_ACCESS_DENIED);
-    return {};
-}
+} // namespace
 
 std::string programDirectory()
 {

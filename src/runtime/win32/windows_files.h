@@ -18,27 +18,12 @@
 // refused; a file that a file system filter keeps with a reparse point of its own (a OneDrive
 // placeholder, a deduplicated file) is a plain file.
 
-#include "runtime/file_ops.h"
 #include "runtime/file_store.h"
 
 #include <string>
 #include <string_view>
 
 namespace pelindra::win32 {
-
-class WindowsFiles final : public FileOps
-{
-public:
-    std::string join(std::string_view directory, std::string_view name) override;
-    std::string directoryOf(std::string_view path) override;
-    bool makeDirectories(std::string_view path) override;
-    Resolved resolve(std::string_view path) override;
-    bool exists(std::string_view path) override;
-    Opened open(std::string_view path, Access access) override;
-    Result createExclusively(std::string_view path, std::string_view contents) override;
-    // A folder that would take the probe only into UAC's VirtualStore counts as one that takes none.
-    Result probe(std::string_view path) override;
-};
 
 // The folder of the running program file (GetModuleFileNameW), without a trailing backslash; "" when
 // it cannot be told.

@@ -175,7 +175,8 @@ TEST_F(Windows, EveryTextReadsAtLeastFourAndAHalfToOneAgainstWhatLiesBeneathIt)
                 for (int x = area.left(); x <= area.right(); ++x)
                     brightest = std::max(brightest, luminance(beneath.pixelColor(x, y)));
             std::vector<QColor> inks{t->colour()};
-            if (const auto type = t->layoutControl().type; qobject_cast<Link*>(t))
+            if (const auto type = t->layoutControl().type;
+                type == layout::ControlType::LinkBox || type == layout::ControlType::LinkText)
                 inks = {toQColor(look::linkLook(type, false, false).text),
                         toQColor(look::linkLook(type, true, false).text)};
             if (form->name == "GameWindow" && t->objectName() == QStringLiteral("透明标签2"))
