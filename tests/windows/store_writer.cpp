@@ -3,11 +3,12 @@
 
 // Another copy of the program, for the store's tests: "store_writer <n> [<path>]" adds one to Score and
 // Time n times (0: for ever), in data.dat beside itself through the program's own store when no path
-// is given. Exits with 2 when an update fails.
+// is given. Exits with 2 when an update fails, saying why.
 
 #include "runtime/win32/text.h"
 #include "runtime/win32/windows_files.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 using namespace pelindra;
@@ -21,8 +22,11 @@ int wmain(int argc, wchar_t** argv)
         return std::vector<ConfigItem>{{"Mybest", "Score", k}, {"Mybest", "Time", k}};
     };
     for (long i = 0, times = argc > 1 ? std::wcstol(argv[1], nullptr, 10) : 1; times == 0 || i < times; ++i) {
-        if (store.update(path, add, kLockWait).outcome != UpdateResult::Outcome::Written)
+        if (const auto result = store.update(path, add, kLockWait);
+            result.outcome != UpdateResult::Outcome::Written) {
+            std::fprintf(stderr, "store_writer: update %ld: %s\n", i + 1, result.reason.c_str());
             return 2;
+        }
     }
     return 0;
 }

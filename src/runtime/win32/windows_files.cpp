@@ -176,8 +176,9 @@ struct Leftover
     std::uint64_t written = 0;
 };
 
-// The temporary files of one kind beside target whose writers have ended.
-std::vector<Leftover> leftovers(const std::string& target, std::string_view kind)
+// The temporary files of one kind beside target whose writers have ended, or with ended false, whose
+// writers may still run.
+std::vector<Leftover> leftovers(const std::string& target, std::string_view kind, bool ended = true)
 {
     const auto prefix = fileNamePart(target) + "." + std::string(kind) + "-";
     std::vector<Leftover> found;
@@ -188,7 +189,7 @@ std::vector<Leftover> leftovers(const std::string& target, std::string_view kind
         return found;
     do {
         const auto name = toUtf8(entry.cFileName);
-        if (name.starts_with(prefix) && writerGone(std::string_view(name).substr(prefix.size())))
+        if (name.starts_with(prefix) && writerGone(std::string_view(name).substr(prefix.size())) == ended)
             found.push_back({native(joinPath(directoryPart(target), name)),
                              (std::uint64_t{entry.ftLastWriteTime.dwHighDateTime} << 32) |
                                  entry.ftLastWriteTime.dwLowDateTime});
@@ -206,6 +207,24 @@ bool restoreMovedAside(const std::string& target)
     const auto newest = std::ranges::max_element(found, {}, &Leftover::written);
     return newest != found.end() &&
            MoveFileExW(newest->path.c_str(), native(target).c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// For an instant nothing stands at target while another copy is inside its replacement, between moving
+// the old file aside and putting the new one in. Waits for the new one, rather than take the file for
+// missing and make a first one over it; true once something stands there.
+bool waitForReplacement(const std::string& target)
+{
+    const auto wide = native(target);
+    const auto there = [&wide] { return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    const auto until = std::chrono::steady_clock::now() + kBusyWait;
+    while (std::chrono::steady_clock::now() < until) {
+        if (there())
+            return true;
+        if (leftovers(target, "old", false).empty())
+            return false;
+        Sleep(2);
+    }
+    return there();
 }
 
 void sweep(const std::string& target)
@@ -502,7 +521,8 @@ public:
     {
         const std::string path(given);
         return GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES ||
-               (GetLastError() == ERROR_FILE_NOT_FOUND && restoreMovedAside(path));
+               (GetLastError() == ERROR_FILE_NOT_FOUND &&
+                (restoreMovedAside(path) || waitForReplacement(path)));
     }
 
     Opened open(std::string_view given, Access access) override
@@ -519,7 +539,7 @@ public:
             const DWORD error = GetLastError();
             if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
                 return {nullptr, fault(error)};
-            if (!restoreMovedAside(path))
+            if (!restoreMovedAside(path) && !waitForReplacement(path))
                 return {nullptr, {Status::Missing, errorText(error)}};
             file = openAs(FILE_FLAG_OPEN_REPARSE_POINT);
             if (!file)
