@@ -20,7 +20,7 @@ SHIPPED = ["LICENSE-OFL.txt", "LICENSE.txt", "Pelindra.exe", "README.txt", "Unin
 
 class Installer(harness.WineTest):
     def test_a_silent_install_runs_and_its_uninstall_leaves_the_record(self):
-        (setup,) = glob.glob(os.path.join(paths.build, "Pelindra-*-windows-x64-setup.exe"))
+        (setup,) = glob.glob(os.path.join(paths.build, "pelindra-*-win64-setup.exe"))
         folder = self.wine.user_folder("AppData", "Local", "Programs", "Pelindra")
         entry = self.wine.user_folder("AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs",
                                       "Pelindra.lnk")

@@ -51,10 +51,10 @@ class Program(harness.WineTest):
         self.assertFalse([name for name in imports if name.startswith(MINGW_RUNTIME)])
         self.assertEqual(glob.glob(os.path.join(os.path.dirname(paths.program), "*.dll")), [])
 
-        (archive,) = glob.glob(os.path.join(paths.build, "Pelindra-*-windows-x64.zip"))
+        (archive,) = glob.glob(os.path.join(paths.build, "pelindra-*-win64.zip"))
         with zipfile.ZipFile(archive) as z:
             self.assertEqual({os.path.basename(name) for name in z.namelist()}, SHIPPED)
-        self.assertEqual(len(glob.glob(os.path.join(paths.build, "Pelindra-*-windows-x64-setup.exe"))), 1)
+        self.assertEqual(len(glob.glob(os.path.join(paths.build, "pelindra-*-win64-setup.exe"))), 1)
 
     def test_a_first_run_makes_data_dat_beside_the_program_and_a_record_is_written_there(self):
         program, screen = self.start(self.install("first-run"))
