@@ -23,6 +23,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.dont_write_bytecode = True
@@ -36,6 +37,7 @@ from xsession import STARTUP_TIMEOUT, Workspace, XServer, read_bytes, spawn, sto
 
 # A look through MSAA takes a fraction of a second under Wine, several on a loaded machine.
 STATE_TIMEOUT = 15.0
+READER_TIMEOUT = 8.0
 # No Mono or Gecko, which would ask to be installed; no menu entries or icons made for the desktop.
 DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 WINDOW_CLASS = "PelindraWindow"
@@ -134,8 +136,7 @@ class Wine:
         if scale != 1:
             self.command(dpi_command(96 * scale))
         self.known = set()  # the Windows process ids of the programs started here
-        self._reader = self.spawn([paths.client, "--serve"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL)
+        self._reader = None
         # Its first answer: Wine has set the prefix's server up, which two programs starting at once
         # would both try to do.
         try:
@@ -173,15 +174,35 @@ class Wine:
 
     def ask(self, *arguments):
         """msaa_client's answer to one command line: the objects it printed, or LookupError when it
-        found no such window or object."""
+        found no such window or object.
+
+        Now and then, about once in 30 runs of a test file on a loaded machine, a reader that has
+        answered for a while waits for good, while a new one answers the same question at once. So a
+        reader silent for READER_TIMEOUT is replaced and asked again, as a screen reader recovers from
+        a call that never returns. The questions only read, and a program that hangs keeps the new
+        reader waiting too."""
+        for patience in (READER_TIMEOUT, STARTUP_TIMEOUT):
+            if self._reader is None:
+                self._reader = self.spawn([paths.client, "--serve"], stdin=subprocess.PIPE,
+                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                patience = STARTUP_TIMEOUT
+            answer = self._answer(arguments, patience)
+            if answer is not None:
+                return answer
+            print(f"msaa_client gave no answer in {patience:.0f} s to {arguments}; asking a new one", file=sys.stderr)
+            stop_process(self._reader)
+            self._reader = None
+        raise AssertionError(f"msaa_client gave no answer to {arguments}, nor did a new one")
+
+    def _answer(self, arguments, patience):
         self._reader.stdin.write(("\t".join(arguments) + "\n").encode())
         self._reader.stdin.flush()
         lines = []
         while True:
-            ready, _, _ = select.select([self._reader.stdout], [], [], STARTUP_TIMEOUT)
+            ready, _, _ = select.select([self._reader.stdout], [], [], patience)
             line = self._reader.stdout.readline() if ready else b""
             if not line:
-                raise AssertionError(f"msaa_client gave no answer to {arguments}")
+                return None
             found = json.loads(line)
             if "end" in found:
                 if found["end"]:
@@ -208,6 +229,7 @@ class Program:
         self.wine, self.executable = wine, executable
         self.directory = os.path.dirname(executable)
         self.process = self.pid = None
+        self._stderr = os.path.join(wine.workspace.root, f"stderr-{time.monotonic_ns()}.txt")
 
     @property
     def data_file(self):
@@ -215,7 +237,8 @@ class Program:
 
     def start(self):
         """Starts it and waits for its menu; the menu tells its Windows process id."""
-        self.process = self.wine.spawn([windows_path(self.executable)])
+        with open(self._stderr, "wb") as errors:
+            self.process = self.wine.spawn([windows_path(self.executable)], stderr=errors)
 
         def menu():
             if self.process.poll() is not None:
@@ -229,6 +252,11 @@ class Program:
 
     def stop(self):
         stop_process(self.process)
+
+    def reports(self):
+        """The lines the program wrote to stderr about itself."""
+        return [line for line in read_bytes(self._stderr).decode("utf-8", "replace").splitlines()
+                if line.startswith("pelindra:")]
 
     def kill(self):
         """Ends it at once, as a power cut or the task manager would."""
