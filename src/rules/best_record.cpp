@@ -87,7 +87,12 @@ std::string chooseRecordFile(Runtime& rt)
         return beside;
     case FileCheck::Verdict::Unwritable:
         // With nowhere else to go it is tried all the same; a save that fails there says so.
-        return own.empty() ? beside : own;
+        if (own.empty())
+            return beside;
+        if (rt.Store().tellOfReadOnlyProgramDirectory)
+            rt.ReportProblem("pelindra: cannot keep the record in " + beside + ": " + check.reason +
+                             "; keeping it in " + own + " instead");
+        return own;
     case FileCheck::Verdict::Refused:
         rt.ReportProblem(
             "pelindra: not using " + beside + ": " + check.reason + "; " +

@@ -92,6 +92,11 @@ public:
     virtual UpdateResult update(std::string_view path, const UpdateDecision& decide,
                                 std::chrono::milliseconds lockWait) = 0;
 
+    // Whether the player hears of a program directory that takes no files. Not on Linux, where every
+    // system-wide install is one; a Windows program that cannot keep data.dat beside itself says where
+    // the record goes instead.
+    bool tellOfReadOnlyProgramDirectory = false;
+
 protected:
     std::string programDirectory_;
     std::string userDataDirectory_;

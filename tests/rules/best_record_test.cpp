@@ -183,6 +183,17 @@ TEST_F(BestRecord, AnUnwritableProgramDirectoryKeepsTheRecordInTheUsersDataDirec
     playAndLose(2, 3);
     EXPECT_EQ(rt.store.files.at(own), "[Mybest]\r\nTime=3\r\nScore=2\r\n");
     EXPECT_FALSE(rt.store.files.contains(kDataFile));
+    EXPECT_TRUE(rt.problems.empty()) << "a system-wide install is no news";
+}
+
+TEST_F(BestRecord, AStoreThatTellsOfAReadOnlyProgramDirectorySaysOnceWhereTheRecordGoes)
+{
+    rt.store.unwritableDirectories.insert("/opt/pelindra");
+    rt.store.tellOfReadOnlyProgramDirectory = true;
+    launchIntoGame();
+    playAndLose(2, 3);
+    ASSERT_EQ(rt.problems.size(), 1U);
+    EXPECT_THAT(rt.problems[0], testing::HasSubstr("; keeping it in " + std::string(kOwnFile) + " instead"));
 }
 
 TEST_F(BestRecord, AUsersRecordIsReadFromTheDataDirectoryOnLaterRuns)

@@ -91,6 +91,8 @@ class FolderThatTakesNoFiles(harness.WineTest):
         kept = self.wine.user_folder("AppData", "Roaming", "Pelindra", "data.dat")
         self.assertHolds(kept, made_then(score, seconds))
         self.assertEqual(os.listdir(folder), ["Pelindra.exe"])
+        (report,) = program.reports()
+        self.assertIn(r"AppData\Roaming\Pelindra\data.dat instead", report)
         self.end(program, screen)
 
 

@@ -633,8 +633,10 @@ FileStore storeOfThisProgram(std::string_view application)
 
 FileStore storeIn(std::string programDirectory, std::string userDataDirectory)
 {
-    return FileStore(std::make_unique<WindowsFiles>(), std::move(programDirectory),
-                     std::move(userDataDirectory));
+    FileStore store(std::make_unique<WindowsFiles>(), std::move(programDirectory),
+                    std::move(userDataDirectory));
+    store.tellOfReadOnlyProgramDirectory = true;
+    return store;
 }
 
 } // namespace pelindra::win32
