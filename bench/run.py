@@ -16,7 +16,7 @@ import time
 
 from Xlib import X, display, protocol
 
-from figures import spread
+from figures import print_table, spread
 
 MENU_START = (50 + 32 + 248 + 48, 50 + 192 + 32 + 12)  # "开始游戏", in the menu's grouped box
 GAME_GO = (50 + 288 + 48, 50 + 144 + 12)  # "立刻开始！Go"
@@ -210,12 +210,7 @@ def main():
         ("Tick deviation from its ideal time, all ticks (ms)",
          f"{statistics.median(deviations):+.3f} ({min(deviations):+.3f} to {max(deviations):+.3f})", "", ""),
     ]
-    widths = [max(len(r[i]) for r in rows + [("Figure", "Pelindra", "Floor", "Ratio")]) for i in range(4)]
-    header = ("Figure", "Pelindra", "Floor", "Ratio")
-    print("| " + " | ".join(h.ljust(w) for h, w in zip(header, widths)) + " |")
-    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
-    for row in rows:
-        print("| " + " | ".join(c.ljust(w) for c, w in zip(row, widths)) + " |")
+    print_table(("Figure", "Pelindra", "Floor", "Ratio"), rows)
 
 
 if __name__ == "__main__":

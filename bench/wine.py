@@ -28,7 +28,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "wine"))
 sys.dont_write_bytecode = True
 
 import harness  # noqa: E402
-from figures import spread  # noqa: E402
+from figures import print_table, spread  # noqa: E402
 
 REST = 1.5  # seconds without a change to its pixels after which a window counts as painted
 
@@ -180,12 +180,7 @@ def main():
          spread(figures["Floor", "all_cpu"], 2), ""),
         ("Program file (KiB)", *(f"{os.path.getsize(path) / 1024:.1f}" for path in built.values()), ""),
     ] + [(f"{name} (KiB)", f"{size:.1f}", "", "") for name, size in sorted(sizes.items()) if name != "Pelindra.exe"]
-    header = ("Figure", "Pelindra.exe", "Floor", "Ratio")
-    widths = [max(len(r[i]) for r in rows + [header]) for i in range(4)]
-    print("| " + " | ".join(h.ljust(w) for h, w in zip(header, widths)) + " |")
-    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
-    for row in rows:
-        print("| " + " | ".join(c.ljust(w) for c, w in zip(row, widths)) + " |")
+    print_table(("Figure", "Pelindra.exe", "Floor", "Ratio"), rows)
 
 
 if __name__ == "__main__":
