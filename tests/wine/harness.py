@@ -174,13 +174,8 @@ class Wine:
 
     def ask(self, *arguments):
         """msaa_client's answer to one command line: the objects it printed, or LookupError when it
-        found no such window or object.
-
-        Now and then, about once in 30 runs of a test file on a loaded machine, a reader that has
-        answered for a while waits for good, while a new one answers the same question at once. So a
-        reader silent for READER_TIMEOUT is replaced and asked again, as a screen reader recovers from
-        a call that never returns. The questions only read, and a program that hangs keeps the new
-        reader waiting too."""
+        found no such window or object. A reader silent for READER_TIMEOUT is replaced and asked again:
+        now and then one waits for good where a new one answers at once (docs/RELIABILITY.md)."""
         for patience in (READER_TIMEOUT, STARTUP_TIMEOUT):
             if self._reader is None:
                 self._reader = self.spawn([paths.client, "--serve"], stdin=subprocess.PIPE,
