@@ -24,6 +24,12 @@ def replaced(old, *pairs):
     return after
 
 
+def values(score, seconds, keys=(b"Score", b"Time")):
+    """A rewrite in place of the Score and Time items that the file holds as these bytes."""
+    s, t = keys
+    return lambda old: replaced(old, (s + b"=" + score, s + b"=%(s)d"), (t + b"=" + seconds, t + b"=%(t)d"))
+
+
 def line_ending(data):
     """The line ending a file already uses: that of its first line, CR LF for a file with none."""
     at = min((i for i in (data.find(b"\r"), data.find(b"\n")) if i >= 0), default=-1)
@@ -79,41 +85,30 @@ CASES = [
     # NUL bytes are no digits: the score reads as 0.
     plain("nuls.dat", None, lambda old: replaced(old, (b"\0\0\0", b"%(s)d"), (b"5\0", b"%(t)d"))),
     Case("10 MiB file", ten_mebibytes(), ("2", "9秒"),
-         replaced(ten_mebibytes(), (b"Score=2", b"Score=%(s)d"), (b"Time=9", b"Time=%(t)d"))),
+         values(b"2", b"9")(ten_mebibytes())),
     plain("no-section.dat", ("", "秒"), lambda old: appended(old, b"\r\n")),
     # The first section and the first item of a name count; the others stay as they were.
-    plain("duplicate-sections.dat", ("1", "4秒"),
-          lambda old: replaced(old, (b"Score=1", b"Score=%(s)d"), (b"Time=4", b"Time=%(t)d"))),
-    plain("duplicate-items.dat", ("2", "3秒"),
-          lambda old: replaced(old, (b"Score=2", b"Score=%(s)d"), (b"Time=3", b"Time=%(t)d"))),
-    plain("score-abc.dat", ("abc", "7秒"),
-          lambda old: replaced(old, (b"Score=abc", b"Score=%(s)d"), (b"Time=7", b"Time=%(t)d"))),
+    plain("duplicate-sections.dat", ("1", "4秒"), values(b"1", b"4")),
+    plain("duplicate-items.dat", ("2", "3秒"), values(b"2", b"3")),
+    plain("score-abc.dat", ("abc", "7秒"), values(b"abc", b"7")),
     # Saturates at the largest 32-bit number: no game can beat it, and nothing is written.
     plain("score-huge.dat", ("99999999999999999999", "9秒"), None),
     # Any game beats a negative best, one without a single point too.
-    plain("score-negative.dat", ("-5", "3秒"),
-          lambda old: replaced(old, (b"Score=-5", b"Score=%(s)d"), (b"Time=3", b"Time=%(t)d")), points=0),
+    plain("score-negative.dat", ("-5", "3秒"), values(b"-5", b"3"), points=0),
     plain("score-blanks.dat", ("7", "12秒"),
           lambda old: replaced(old, (b"Score= 7 ", b"Score= %(s)d "), (b"Time= 12 ", b"Time= %(t)d ")),
           points=8),
-    plain("cr-only.dat", ("1", "2秒"),
-          lambda old: replaced(old, (b"Score=1", b"Score=%(s)d"), (b"Time=2", b"Time=%(t)d"))),
+    plain("cr-only.dat", ("1", "2秒"), values(b"1", b"2")),
     # Read as bytes, UTF-16 holds no section of that name; the record goes after it, the text stays.
     plain("utf16.dat", ("", "秒"), lambda old: appended(old, b"\r")),
-    plain("gbk-elsewhere.dat", ("1", "2秒"),
-          lambda old: replaced(old, (b"Score=1", b"Score=%(s)d"), (b"Time=2", b"Time=%(t)d"))),
-    plain("bom-any-case.dat", ("1", "2秒"),
-          lambda old: replaced(old, (b"score=1", b"score=%(s)d"), (b"time=2", b"time=%(t)d"))),
-    plain("lf-only.dat", ("1", "2秒"),
-          lambda old: replaced(old, (b"Score=1", b"Score=%(s)d"), (b"Time=2", b"Time=%(t)d"))),
-    plain("comments.dat", ("1", "2秒"),
-          lambda old: replaced(old, (b"Score=1", b"Score=%(s)d"), (b"Time=2", b"Time=%(t)d"))),
+    plain("gbk-elsewhere.dat", ("1", "2秒"), values(b"1", b"2")),
+    plain("bom-any-case.dat", ("1", "2秒"), values(b"1", b"2", (b"score", b"time"))),
+    plain("lf-only.dat", ("1", "2秒"), values(b"1", b"2")),
+    plain("comments.dat", ("1", "2秒"), values(b"1", b"2")),
     plain("no-time.dat", ("1", "秒"), lambda old: lambda s, t: b"[Mybest]\r\nScore=%d\r\nTime=%d\r\n" % (s, t)),
     # Read values stop at 255 bytes; the whole stored value is what a rewrite replaces.
-    plain("overlong-value.dat", ("1" + "x" * 254, "2秒"),
-          lambda old: replaced(old, (b"Score=1" + b"x" * 300, b"Score=%(s)d"), (b"Time=2", b"Time=%(t)d"))),
-    plain("unterminated.dat", ("1", "2秒"),
-          lambda old: replaced(old, (b"Score=1", b"Score=%(s)d"), (b"Time=2", b"Time=%(t)d"))),
+    plain("overlong-value.dat", ("1" + "x" * 254, "2秒"), values(b"1" + b"x" * 300, b"2")),
+    plain("unterminated.dat", ("1", "2秒"), values(b"1", b"2")),
     # Items before the first section belong to none.
     plain("items-before-section.dat", ("", "2秒"),
           lambda old: lambda s, t: b"Score=9\r\nTime=9\r\n[Mybest]\r\nTime=%d\r\nScore=%d\r\n" % (t, s)),
